@@ -136,3 +136,5 @@ VXWEAK VXStatus vxaleaTaskDetach(VXALEA*, vxaleaPrivatePtr p, vxaleaTaskParms*) 
 VXWEAK VXChar vxUpperCase(VXChar c) { return c; }
 VXWEAK VXChar vxLowerCase(VXChar c) { return c; }
 VXWEAK VXChar vxUpperCaseTable(VXChar c) { return c; }
+#include "subs/zmrsnormal.h"
+VXWEAK double MakeNormalSequence(MRandPtr) { return std::nan(""); }
