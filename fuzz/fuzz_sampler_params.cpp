@@ -1,0 +1,81 @@
+// Sampler parameters of any bit pattern (NaN, infinities, negative, huge)
+// for all twenty distributions: every call must end.
+#include <cstdint>
+#include <cstring>
+
+#include "fuzz_host.h"
+#include "subs/zrand.h"
+
+namespace {
+MERSENNE_RAND* stream()
+{
+    static MERSENNE_RAND q;
+    static bool ready = [] {
+        std::memset(&q, 0, sizeof q);
+        static char method[] = "MT64";
+        q.UserMethod = method;
+        q.UserSeed = 7;
+        zmrsrnd(&q);
+        return true;
+    }();
+    (void)ready;
+    return &q;
+}
+
+template <class T>
+T take(const uint8_t*& p, size_t& n)
+{
+    T v{};
+    const size_t k = n < sizeof v ? n : sizeof v;
+    std::memcpy(&v, p, k);
+    p += k;
+    n -= k;
+    return v;
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    fuzzHost();
+    if (size < 1)
+        return 0;
+    MERSENNE_RAND* q = stream();
+    const int which = data[0] % 20;
+    const bool buffer = data[0] & 0x80;
+    data++;
+    size--;
+    const double a = take<double>(data, size), b = take<double>(data, size);
+    const long n1 = take<long>(data, size), n2 = take<long>(data, size), n3 = take<long>(data, size);
+    double table[8];
+    const long tblcnt = take<uint8_t>(data, size) % 9;
+    for (long i = 0; i < tblcnt; i++)
+        table[i] = take<double>(data, size);
+    double out[4];
+    q->NBuffer = 4;
+    q->VBuffer = out;
+    switch (which) {
+    case 0: buffer ? FillTheBufferBERNOULLI(q, a) : (void)GetOneVariateBERNOULLI(q, a); break;
+    case 1: buffer ? FillTheBufferBETA(q, a, b) : (void)GetOneVariateBETA(q, a, b); break;
+    case 2: buffer ? FillTheBufferBINOMIAL(q, n1, a) : (void)GetOneVariateBINOMIAL(q, n1, a); break;
+    case 3: buffer ? FillTheBufferCAUCHY(q) : (void)GetOneVariateCAUCHY(q); break;
+    case 4: buffer ? FillTheBufferCHISQUARE(q, a) : (void)GetOneVariateCHISQUARE(q, a); break;
+    case 5: buffer ? FillTheBufferERLANG(q, int32_t(n1)) : (void)GetOneVariateERLANG(q, int32_t(n1)); break;
+    case 6: buffer ? FillTheBufferEXPONENTIAL(q) : (void)GetOneVariateEXPONENTIAL(q); break;
+    case 7: buffer ? FillTheBufferF(q, a, b) : (void)GetOneVariateF(q, a, b); break;
+    case 8: buffer ? FillTheBufferGAMMA(q, a) : (void)GetOneVariateGAMMA(q, a); break;
+    case 9: buffer ? FillTheBufferGEOMETRIC(q, a) : (void)GetOneVariateGEOMETRIC(q, a); break;
+    case 10:
+        buffer ? FillTheBufferHYPERGEOMETRIC(q, n1, n2, n3) : (void)GetOneVariateHYPERGEOMETRIC(q, n1, n2, n3);
+        break;
+    case 11: buffer ? FillTheBufferLOGNORMAL(q) : (void)GetOneVariateLOGNORMAL(q); break;
+    case 12: buffer ? FillTheBufferNEGBINOMIAL(q, a, b) : (void)GetOneVariateNEGBINOMIAL(q, a, b); break;
+    case 13: buffer ? FillTheBufferNORMAL(q) : (void)GetOneVariateNORMAL(q); break;
+    case 14: buffer ? FillTheBufferPOISSON(q, a) : (void)GetOneVariatePOISSON(q, a); break;
+    case 15: buffer ? FillTheBufferTABLE(q, tblcnt, table) : (void)GetOneVariateTABLE(q, tblcnt, table); break;
+    case 16: buffer ? FillTheBufferT(q, a) : (void)GetOneVariateT(q, a); break;
+    case 17: buffer ? FillTheBufferTRIANGLE(q, a) : (void)GetOneVariateTRIANGLE(q, a); break;
+    case 18: buffer ? FillTheBufferUNIFORM(q) : (void)GetOneVariateUNIFORM(q); break;
+    case 19: buffer ? FillTheBufferWEIBULL(q, a, b) : (void)GetOneVariateWEIBULL(q, a, b); break;
+    }
+    return 0;
+}

@@ -1,0 +1,33 @@
+#!/bin/sh
+# Runs the dieharder battery on every engine, reading raw binary output of
+# the command-line tool from stdin (dieharder -g 200), and writes a summary
+# table (passed / weak / failed per engine) as markdown.
+#   tools/dieharder-all.sh [output.md] [extra dieharder options]
+# Needs Debian's dieharder package (not installed by the build).  A full
+# battery takes about an hour per engine on one core.
+set -eu
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+OUT=${1:-$ROOT/docs/dieharder.md}
+[ $# -gt 0 ] && shift
+VXALEA=${VXALEA:-$ROOT/build/bin/vxalea}
+LOGDIR=${LOGDIR:-$ROOT/build/dieharder}
+mkdir -p "$LOGDIR"
+ENGINES="MTHYBRID MT1998 MT32 MT64 MH3 PCG32I PCG64I FRY2X32 FRY2X64 FRY4X64 XOR64 XOR128 XOR1024 XOR4096 XORGENS SUBKEY32 SUBKEY64"
+{
+  echo "# dieharder results"
+  echo
+  echo "Date: $(date -u +%Y-%m-%d). Command per engine:"
+  echo "\`vxalea raw --method ENGINE --seed 12345 --format bin -n 0 | dieharder -g 200 -a $*\`"
+  echo
+  echo "| engine | passed | weak | failed |"
+  echo "|---|---|---|---|"
+} >"$OUT"
+for e in $ENGINES; do
+  log="$LOGDIR/$e.txt"
+  "$VXALEA" raw --method "$e" --seed 12345 --format bin -n 0 | dieharder -g 200 -a "$@" >"$log" 2>&1 || true
+  p=$(grep -c "PASSED" "$log" || true)
+  w=$(grep -c "WEAK" "$log" || true)
+  f=$(grep -c "FAILED" "$log" || true)
+  echo "| $e | $p | $w | $f |" >>"$OUT"
+  echo "$e: passed $p weak $w failed $f"
+done
