@@ -1,0 +1,553 @@
+// The engine template driven by a scripted engine whose raw outputs each test
+// dictates: set-up, compositions, every conversion at its boundaries, the
+// draw counts of the rejecting loops, seed/key/thread conventions, state
+// import, and the journal dumps.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "subs/engines/zmh3x.h"
+#include "subs/engines/zrngener.h"
+#include "support/host_fixture.h"
+
+namespace {
+
+constexpr size_t kArea = 44; // imported bytes: five whole words and a partial one
+
+struct ScriptState {
+    uint8_t area[kArea];
+    uint8_t beyond[4]; // blob bytes after the imported area
+    const uint64_t* outs;
+    size_t n;
+    size_t pos;
+    uint64_t draws;
+    uint64_t seeded;
+    int seeds;
+    uint64_t keyed;
+    int keys;
+    uint64_t threaded;
+    int threads;
+    uint64_t counted;
+};
+
+struct ScriptBase {
+    using state = ScriptState;
+    static constexpr VXMemSize state_size = kArea;
+    static constexpr uint32_t log2_period = 7;
+    static constexpr uint64_t max_key = 99;
+};
+
+// Outputs cycle through the script; the last entry repeats when pos runs past
+// it if the script has one entry.
+template <uint32_t kBits, uint64_t kHas>
+struct Script : ScriptBase {
+    using W = std::conditional_t<(kBits > 32), uint64_t, uint32_t>;
+    static constexpr const char* name = kBits > 32 ? "SCRIPT64" : "SCRIPT32";
+    static constexpr const char* label = "Scripted test engine";
+    static constexpr uint32_t bits = kBits;
+    static constexpr uint64_t has = kHas;
+    static constexpr uint64_t max_seed = kBits > 32 ? UINT64_MAX : 0xFFFFFFFFu;
+    static W step(state& s)
+    {
+        ++s.draws;
+        return static_cast<W>(s.outs[s.pos++ % s.n]);
+    }
+    static void seed(state& s, W x) { s.seeded = x, ++s.seeds; }
+    static void key(state& s, W k) { s.keyed = k, ++s.keys; }
+    static void thread(state& s, W t) { s.threaded = t, ++s.threads; }
+};
+
+using S32 = Script<32, 0x0AAF>; // 32-bit family, dump, state
+using S64 = Script<64, 0x1557>; // 64-bit family
+
+struct S64Count : S64 {
+    static void count(state& s, uint64_t n) { s.counted = n; }
+    static double crude(state&) { return 0.25; }
+};
+struct S32ZeroKey : S32 {
+    static constexpr bool key_double_zero_applies = true;
+};
+struct Bare {
+    using state = ScriptState;
+    static constexpr const char* name = "ABCDEFGHIJKLMNOPQRSTUVWXYZ"; // cut to 15
+    static constexpr const char* label = nullptr;
+    static constexpr uint32_t bits = 31;
+    static constexpr uint64_t has = 0x080A; // no state import, no key
+    static constexpr VXMemSize state_size = 8;
+    static constexpr uint32_t log2_period = 0;
+    static constexpr uint64_t max_seed = 0x7FFFFFFF, max_key = 0;
+    static uint32_t step(state& s) { return static_cast<uint32_t>(s.outs[s.pos++ % s.n]); }
+    static void seed(state& s, uint32_t x) { s.seeded = x; }
+};
+struct LongLabel : Bare {
+    static constexpr const char* label =
+        "0123456789012345678901234567890123456789012345678901234567890123456789";
+};
+
+template <class E>
+ZRNG_S setUp()
+{
+    ZRNG_S q;
+    std::memset(&q, 0xA5, sizeof q);
+    vxeng::Engine<E>::setup(&q);
+    return q;
+}
+
+struct Blob {
+    std::vector<uint64_t> script;
+    ScriptState s{};
+    explicit Blob(std::vector<uint64_t> v) : script(std::move(v))
+    {
+        s.outs = script.data();
+        s.n = script.size();
+    }
+    void* p() { return &s; }
+};
+
+// ---- set-up ---------------------------------------------------------------------
+
+TEST(TemplateSetup, FillsDescriptorAndSharesFamilyAddresses)
+{
+    ZRNG_S q = setUp<S32>();
+    EXPECT_EQ(q.zrng_name_length, 16);
+    EXPECT_EQ(q.zrng_label_length, 64);
+    EXPECT_STREQ(q.zrng_name, "SCRIPT32");
+    EXPECT_STREQ(q.zrng_label, "Scripted test engine");
+    EXPECT_EQ(q.zrng_vxname[0], VXChar('S'));
+    EXPECT_EQ(q.zrng_vxname[7], VXChar('2'));
+    EXPECT_EQ(q.zrng_vxname[8], 0u);
+    EXPECT_EQ(q.zrng_state_size, kArea);
+    EXPECT_EQ(q.zrng_log2_period, 7u);
+    EXPECT_EQ(q.zrng_bits, 32u);
+    EXPECT_EQ(q.zrng_has, 0x0AAFu);
+    EXPECT_EQ(q.zrng_max_seed, 0xFFFFFFFFu);
+    EXPECT_EQ(q.zrng_max_key, 99u);
+    EXPECT_EQ(q.zrng_flags, 0u);
+    EXPECT_EQ(q.msglev, 0);
+    EXPECT_EQ(q.zrng_double_open, q.zrng_double_32_reject_zero);
+    EXPECT_EQ(q.zrng_double_fast, q.zrng_double_32_closed_open);
+    EXPECT_EQ(q.zrng_double_crude, nullptr);
+    EXPECT_EQ(q.zrng_count_32, nullptr);
+    EXPECT_EQ(q.zrng_flotation, nullptr);
+    EXPECT_EQ(q.zrng_double_53_open_open, nullptr);
+    EXPECT_EQ(q.zrng_double_infinite, nullptr);
+    EXPECT_NE(q.zrng_double_32_closed_closed, nullptr);
+    EXPECT_EQ(q.zrng_blob_size(), sizeof(ScriptState));
+
+    ZRNG_S again = setUp<S32>();
+    EXPECT_EQ(std::memcmp(&q, &again, sizeof q), 0);
+
+    ZRNG_S w = setUp<S64Count>();
+    EXPECT_EQ(w.zrng_double_open, w.zrng_double_64_reject_zero_one);
+    EXPECT_EQ(w.zrng_double_fast, w.zrng_double_64_closed_closed);
+    EXPECT_EQ(w.zrng_double_32_reject_zero, nullptr);
+    EXPECT_NE(w.zrng_double_infinite, nullptr);
+    ASSERT_NE(w.zrng_count_64, nullptr);
+    ASSERT_NE(w.zrng_double_crude, nullptr);
+    Blob b({1});
+    w.zrng_count_32(b.p(), 7);
+    EXPECT_EQ(b.s.counted, 7u);
+    w.zrng_count_64(b.p(), 1ull << 40);
+    EXPECT_EQ(b.s.counted, 1ull << 40);
+    EXPECT_EQ(w.zrng_double_crude(b.p()), 0.25);
+}
+
+TEST(TemplateSetup, CutsNameAndLabelAndStubsMissingOperations)
+{
+    ZRNG_S q = setUp<Bare>();
+    EXPECT_STREQ(q.zrng_name, "ABCDEFGHIJKLMNO");
+    EXPECT_EQ(q.zrng_vxname[14], VXChar('O'));
+    EXPECT_EQ(q.zrng_vxname[15], 0u);
+    EXPECT_STREQ(q.zrng_label, "");
+    EXPECT_EQ(q.zrng_bits, 31u);
+
+    ZRNG_S l = setUp<LongLabel>();
+    EXPECT_EQ(std::strlen(l.zrng_label), 63u);
+    EXPECT_EQ(std::string(l.zrng_label), std::string(LongLabel::label).substr(0, 63));
+
+    Blob b({5});
+    std::memset(b.s.area, 0x11, kArea);
+    uint8_t in[4] = {1, 2, 3, 4};
+    EXPECT_EQ(q.zrng_state(b.p(), in, 4, 0), -1);
+    EXPECT_EQ(q.zrng_state(b.p(), in, 0, 0), 0);
+    EXPECT_EQ(b.s.area[0], 0x11);
+    EXPECT_EQ(q.zrng_key_32(b.p(), 5), 0);
+    EXPECT_EQ(q.zrng_key_64(b.p(), 5), 0);
+    EXPECT_EQ(q.zrng_key_double(b.p(), 5.0), 0);
+    EXPECT_EQ(q.zrng_thread_32(b.p(), 5), 0);
+    EXPECT_EQ(q.zrng_thread_64(b.p(), 5), 0);
+    // A 31-bit engine is a 32-bit engine for widths.
+    EXPECT_EQ(q.zrng_seed_32(b.p(), 9), 2);
+    EXPECT_EQ(q.zrng_seed_64(b.p(), 9), 1);
+}
+
+// ---- raw compositions and conversions ----------------------------------------------
+
+TEST(TemplateRaw, CompositionOrder)
+{
+    ZRNG_S q = setUp<S32>();
+    Blob b({0x11111111, 0x22222222, 0xDEADBEEF});
+    EXPECT_EQ(q.zrng_uint64(b.p()), 0x1111111122222222ull);
+    EXPECT_EQ(q.zrng_uint32(b.p()), 0xDEADBEEFu);
+    EXPECT_EQ(b.s.draws, 3u);
+
+    ZRNG_S w = setUp<S64>();
+    Blob c({0x0123456789ABCDEFull});
+    EXPECT_EQ(w.zrng_uint32(c.p()), 0x01234567u);
+    EXPECT_EQ(w.zrng_uint64(c.p()), 0x0123456789ABCDEFull);
+    EXPECT_EQ(c.s.draws, 2u);
+}
+
+double conv32(zrng_double_fn f, uint32_t i)
+{
+    Blob b({i});
+    return f(b.p());
+}
+
+TEST(TemplateConvert, ThirtyTwoBitFamilyAtBoundaries)
+{
+    ZRNG_S q = setUp<S32>();
+    const double u = 0x1p-32;
+    for (uint32_t i : {0u, 1u, 2u, 3u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFEu, 0xFFFFFFFFu}) {
+        const double di = static_cast<double>(i);
+        EXPECT_EQ(conv32(q.zrng_double_32_closed_open, i), di * u) << i;
+        EXPECT_EQ(conv32(q.zrng_double_32_open_open, i), (di + 0.5) * u) << i;
+        EXPECT_EQ(conv32(q.zrng_double_32_open_closed, i), (di + 1) * u) << i;
+        // Results are exact: scaling back gives the integer (plus the offset).
+        EXPECT_EQ(conv32(q.zrng_double_32_open_open, i) * 0x1p32 - 0.5, di);
+    }
+    EXPECT_EQ(conv32(q.zrng_double_32_closed_closed, 0xFFFFFFFFu), 1.0);
+    EXPECT_EQ(conv32(q.zrng_double_32_closed_closed, 0), 0.0);
+    EXPECT_EQ(conv32(q.zrng_double_32_closed_closed, 1), 0x1p-31);
+    EXPECT_EQ(conv32(q.zrng_double_32_closed_closed, 2), 0x1p-31);
+    EXPECT_EQ(conv32(q.zrng_double_32_closed_closed, 0xFFFFFFFEu), 1.0 - 0x1p-31);
+    EXPECT_EQ(conv32(q.zrng_double_32_closed_open, 0xFFFFFFFFu), 1.0 - 0x1p-32);
+    EXPECT_EQ(conv32(q.zrng_double_32_open_open, 0), 0x1p-33);
+    EXPECT_EQ(conv32(q.zrng_double_32_open_open, 0xFFFFFFFFu), 1.0 - 0x1p-33);
+    EXPECT_EQ(conv32(q.zrng_double_32_open_closed, 0xFFFFFFFFu), 1.0);
+}
+
+double conv64(zrng_double_fn f, uint64_t u)
+{
+    Blob b({u});
+    return f(b.p());
+}
+
+TEST(TemplateConvert, FiftyThreeAndSixtyFourBitFamiliesAtBoundaries)
+{
+    ZRNG_S q = setUp<S64>();
+    const uint64_t top = 0xFFFFFFFFFFFFFC00ull;
+    EXPECT_EQ(conv64(q.zrng_double_64_closed_open, top + 1), 0.0009765625);
+    EXPECT_EQ(conv64(q.zrng_double_64_closed_open, top), 0.0);
+    EXPECT_EQ(conv64(q.zrng_double_64_closed_open, UINT64_MAX), 1023 * 0x1p-10);
+    const double below = conv64(q.zrng_double_64_closed_open, top - 1);
+    EXPECT_LT(below, 1.0);
+    EXPECT_EQ(below, static_cast<double>(top - 1) * 0x1p-64);
+    EXPECT_EQ(conv64(q.zrng_double_64_open_open, 0), 0x1p-64);
+    EXPECT_EQ(conv64(q.zrng_double_64_open_open, top), 0x1p-10); // top | 1
+    EXPECT_EQ(conv64(q.zrng_double_64_closed_closed, UINT64_MAX), 1.0);
+    EXPECT_EQ(conv64(q.zrng_double_64_closed_closed, top), 1.0);
+    EXPECT_LT(conv64(q.zrng_double_64_closed_closed, top - 1), 1.0);
+    EXPECT_EQ(conv64(q.zrng_double_64_closed_closed, 0), 0.0);
+    EXPECT_EQ(conv64(q.zrng_double_64_open_closed, 0), 0x1p-64);
+    EXPECT_EQ(conv64(q.zrng_double_64_open_closed, UINT64_MAX), 1.0);
+    // Rounds to nearest: 2^53 + 1 is a tie that goes to even.
+    EXPECT_EQ(conv64(q.zrng_double_64_closed_closed, (1ull << 53) + 1), 0x1p-11);
+
+    const double e = 0x1p-53;
+    for (uint64_t u : std::initializer_list<uint64_t>{0, 1, 0x7FF, 0x800, 0x1000, 0x1800, top, UINT64_MAX}) {
+        const uint64_t j = u >> 11;
+        const double dj = static_cast<double>(j);
+        EXPECT_EQ(conv64(q.zrng_double_53_closed_open, u), dj * e) << u;
+        EXPECT_EQ(conv64(q.zrng_double_53_open_open, u), static_cast<double>(j | 1) * e) << u;
+        EXPECT_EQ(conv64(q.zrng_double_53_open_closed, u), (dj + 1) * e) << u;
+        EXPECT_EQ(conv64(q.zrng_double_53_closed_closed, u), static_cast<double>(j + (j & 1)) * e);
+    }
+    EXPECT_EQ(conv64(q.zrng_double_53_closed_open, UINT64_MAX), 1.0 - 0x1p-53);
+    EXPECT_EQ(conv64(q.zrng_double_53_open_closed, UINT64_MAX), 1.0);
+    EXPECT_EQ(conv64(q.zrng_double_53_closed_closed, UINT64_MAX), 1.0);
+    EXPECT_EQ(conv64(q.zrng_double_53_open_open, 0), 0x1p-53);
+    EXPECT_EQ(conv64(q.zrng_double_53_open_open, UINT64_MAX), 1.0 - 0x1p-53);
+}
+
+TEST(TemplateConvert, ThirtyTwoBitEngineFeedsSixtyFourBitFamilyWithPairs)
+{
+    // An engine with both families (as RDRAND has) composes two draws.
+    using Both = Script<32, 0x1800>;
+    ZRNG_S q = setUp<Both>();
+    Blob b({0x80000000u, 0x00000001u});
+    EXPECT_EQ(q.zrng_double_64_closed_closed(b.p()), static_cast<double>(0x8000000000000001ull) * 0x1p-64);
+    EXPECT_EQ(b.s.draws, 2u);
+}
+
+TEST(TemplateReject, DrawCountsOfTheRejectingLoops)
+{
+    ZRNG_S q = setUp<S32>();
+    {
+        Blob b({0});
+        EXPECT_EQ(q.zrng_double_32_reject_zero(b.p()), 0.0);
+        EXPECT_EQ(b.s.draws, 99u);
+    }
+    {
+        std::vector<uint64_t> v(98, 0);
+        v.push_back(7);
+        Blob b(v);
+        EXPECT_EQ(q.zrng_double_32_reject_zero(b.p()), 7 * 0x1p-32);
+        EXPECT_EQ(b.s.draws, 99u);
+    }
+    {
+        Blob b({0, 0, 0, 5});
+        EXPECT_EQ(q.zrng_double_open(b.p()), 5 * 0x1p-32);
+        EXPECT_EQ(b.s.draws, 4u);
+    }
+    ZRNG_S w = setUp<S64>();
+    {
+        Blob b({0x7FF}); // j = 0 although u is not
+        EXPECT_EQ(w.zrng_double_53_reject_zero(b.p()), 0.0);
+        EXPECT_EQ(b.s.draws, 99u);
+    }
+    {
+        Blob b({0x7FF, 0x800});
+        EXPECT_EQ(w.zrng_double_53_reject_zero(b.p()), 0x1p-53);
+        EXPECT_EQ(b.s.draws, 2u);
+    }
+    {
+        Blob b({0});
+        EXPECT_EQ(w.zrng_double_infinite(b.p()), 0.0);
+        EXPECT_EQ(b.s.draws, 16u);
+    }
+    {
+        Blob b({0, 0xFFFFFFFFFFFFFC00ull, UINT64_MAX, 3});
+        EXPECT_EQ(w.zrng_double_64_reject_zero_one(b.p()), 3 * 0x1p-64);
+        EXPECT_EQ(b.s.draws, 4u);
+    }
+    {
+        Blob b({0xFFFFFFFFFFFFFBFFull});
+        const double x = w.zrng_double_open(b.p());
+        EXPECT_LT(x, 1.0);
+        EXPECT_EQ(b.s.draws, 1u);
+    }
+    // A stuck generator ends the loop after the documented bound, inside (0, 1).
+    {
+        Blob b({0});
+        EXPECT_EQ(w.zrng_double_64_reject_zero_one(b.p()), 0x1p-64);
+        EXPECT_EQ(b.s.draws, uint64_t(vxeng::kRejectZeroOneDraws));
+    }
+    {
+        Blob b({UINT64_MAX});
+        EXPECT_EQ(w.zrng_double_64_reject_zero_one(b.p()), 1023 * 0x1p-10);
+        EXPECT_EQ(b.s.draws, uint64_t(vxeng::kRejectZeroOneDraws));
+    }
+}
+
+TEST(TemplateInfinite, ExponentAndRefill)
+{
+    ZRNG_S w = setUp<S64>();
+    const uint64_t v = 0xF0F0F0F0F0F0F0F1ull;
+    {
+        Blob b({1, v});
+        const double want =
+            std::ldexp(static_cast<double>(((1ull << 63) | (v >> 1)) | 1), -127);
+        EXPECT_EQ(w.zrng_double_infinite(b.p()), want);
+        EXPECT_EQ(b.s.draws, 2u);
+    }
+    {
+        Blob b({0x8000000000000000ull});
+        EXPECT_EQ(w.zrng_double_infinite(b.p()), std::ldexp(double(0x8000000000000001ull), -64));
+        EXPECT_EQ(b.s.draws, 1u);
+    }
+    {
+        Blob b({0xFFFFFFFFFFFFFC00ull});
+        EXPECT_EQ(w.zrng_double_infinite(b.p()), 1.0);
+    }
+    {
+        // Three zero words, then 2^40: exponent -64*4 - 23, refilled from v.
+        Blob b({0, 0, 0, 1ull << 40, v});
+        const uint64_t u = (1ull << 63) | (v >> 41);
+        EXPECT_EQ(w.zrng_double_infinite(b.p()), std::ldexp(static_cast<double>(u | 1), -64 * 4 - 23));
+        EXPECT_EQ(b.s.draws, 5u);
+    }
+    {
+        // Fifteen zeros then 1: the result is subnormal, still nonzero.
+        std::vector<uint64_t> s(15, 0);
+        s.push_back(1);
+        s.push_back(UINT64_MAX);
+        Blob b(s);
+        const double x = w.zrng_double_infinite(b.p());
+        EXPECT_GT(x, 0.0);
+        EXPECT_LT(x, 0x1p-1000);
+        EXPECT_EQ(x, std::ldexp(static_cast<double>(UINT64_MAX), -64 * 16 - 63));
+    }
+}
+
+// ---- seeds, keys and threads --------------------------------------------------------
+
+TEST(TemplateSeed, WidthsFoldsAndDoubles)
+{
+    ZRNG_S q = setUp<S32>();
+    Blob b({1});
+    EXPECT_EQ(q.zrng_seed_32(b.p(), 7), 2);
+    EXPECT_EQ(b.s.seeded, 7u);
+    EXPECT_EQ(q.zrng_seed_64(b.p(), 0x0000000100000001ull), 1);
+    EXPECT_EQ(b.s.seeded, 0u); // folds to 0 and is used as 0
+    EXPECT_EQ(q.zrng_seed_64(b.p(), 0x0000000500000007ull), 1);
+    EXPECT_EQ(b.s.seeded, 2u);
+    EXPECT_EQ(q.zrng_seed_double(b.p(), 12345.0), 1);
+    EXPECT_EQ(b.s.seeded, 12345u);
+    EXPECT_EQ(q.zrng_seed_double(b.p(), 1.5), 1);
+    EXPECT_EQ(b.s.seeded, 2147483647u);
+    EXPECT_EQ(q.zrng_seed_double(b.p(), 4294967295.0), 1);
+    EXPECT_EQ(b.s.seeded, 4294967295u);
+    EXPECT_EQ(q.zrng_seed_double(b.p(), 0x1p40), 1); // power of two above the range
+    EXPECT_EQ(b.s.seeded, 1u);
+
+    ZRNG_S w = setUp<S64>();
+    EXPECT_EQ(w.zrng_seed_64(b.p(), 0xFEDCBA9876543210ull), 2);
+    EXPECT_EQ(b.s.seeded, 0xFEDCBA9876543210ull);
+    EXPECT_EQ(w.zrng_seed_32(b.p(), 0x89ABCDEFu), 1);
+    EXPECT_EQ(b.s.seeded, 0x89ABCDEFull);
+    EXPECT_EQ(w.zrng_seed_double(b.p(), 18446744073709549568.0), 1); // 2^64 - 2^11, whole
+    EXPECT_EQ(b.s.seeded, 18446744073709549568ull);
+    EXPECT_EQ(w.zrng_seed_double(b.p(), 0x1p64), 1);
+    EXPECT_EQ(b.s.seeded, 1u);
+    EXPECT_EQ(w.zrng_seed_double(b.p(), INFINITY), 1); // saturates, never undefined
+}
+
+TEST(TemplateKey, ZeroTruncationFmodAndCodes)
+{
+    ZRNG_S q = setUp<S32>();
+    Blob b({1});
+    EXPECT_EQ(q.zrng_key_32(b.p(), 0), 0);
+    EXPECT_EQ(q.zrng_key_64(b.p(), 0), 0);
+    EXPECT_EQ(b.s.keys, 0);
+    EXPECT_EQ(q.zrng_key_32(b.p(), 5), 2);
+    EXPECT_EQ(b.s.keyed, 5u);
+    EXPECT_EQ(q.zrng_key_64(b.p(), 0x100000000ull), 1); // nonzero, truncates to 0
+    EXPECT_EQ(b.s.keys, 2);
+    EXPECT_EQ(b.s.keyed, 0u);
+    EXPECT_EQ(q.zrng_key_64(b.p(), 0x1200000034ull), 1);
+    EXPECT_EQ(b.s.keyed, 0x34u);
+    EXPECT_EQ(q.zrng_key_double(b.p(), NAN), 0);
+    EXPECT_EQ(q.zrng_key_double(b.p(), 0.0), 0);
+    EXPECT_EQ(q.zrng_key_double(b.p(), -0.0), 0);
+    EXPECT_EQ(b.s.keys, 3);
+    EXPECT_EQ(q.zrng_key_double(b.p(), -5.0), 1); // becomes 0: no change
+    EXPECT_EQ(q.zrng_key_double(b.p(), 0x1p32), 1);
+    EXPECT_EQ(q.zrng_key_double(b.p(), INFINITY), 1);
+    EXPECT_EQ(b.s.keys, 3);
+    EXPECT_EQ(q.zrng_key_double(b.p(), 0x1p32 + 7.75), 1);
+    EXPECT_EQ(b.s.keyed, 7u);
+    EXPECT_EQ(q.zrng_key_double(b.p(), 3.9), 1);
+    EXPECT_EQ(b.s.keyed, 3u);
+
+    ZRNG_S z = setUp<S32ZeroKey>();
+    EXPECT_EQ(z.zrng_key_double(b.p(), -5.0), 1);
+    EXPECT_EQ(b.s.keyed, 0u);
+    EXPECT_EQ(b.s.keys, 6);
+
+    ZRNG_S w = setUp<S64>();
+    EXPECT_EQ(w.zrng_key_32(b.p(), 9), 1);
+    EXPECT_EQ(b.s.keyed, 9u);
+    EXPECT_EQ(w.zrng_key_64(b.p(), 1ull << 63), 2);
+    EXPECT_EQ(b.s.keyed, 1ull << 63);
+    EXPECT_EQ(w.zrng_key_double(b.p(), 0x1p64 + 0x1p12), 1);
+    EXPECT_EQ(b.s.keyed, 4096u);
+    EXPECT_EQ(w.zrng_key_double(b.p(), 1e300), 1); // fmod keeps it below 2^64
+    EXPECT_LT(static_cast<double>(b.s.keyed), 0x1p64);
+}
+
+TEST(TemplateThread, ZeroKeepsStateButReturnsTheCode)
+{
+    ZRNG_S q = setUp<S32>();
+    Blob b({1});
+    EXPECT_EQ(q.zrng_thread_32(b.p(), 0), 2);
+    EXPECT_EQ(q.zrng_thread_64(b.p(), 0), 1);
+    EXPECT_EQ(b.s.threads, 0);
+    EXPECT_EQ(q.zrng_thread_32(b.p(), 4), 2);
+    EXPECT_EQ(q.zrng_thread_64(b.p(), 0x500000006ull), 1);
+    EXPECT_EQ(b.s.threaded, 6u);
+    EXPECT_EQ(b.s.threads, 2);
+    ZRNG_S w = setUp<S64>();
+    EXPECT_EQ(w.zrng_thread_64(b.p(), 0), 2);
+    EXPECT_EQ(w.zrng_thread_32(b.p(), 0), 1);
+    EXPECT_EQ(b.s.threads, 2);
+    EXPECT_EQ(w.zrng_thread_32(b.p(), 3), 1);
+    EXPECT_EQ(b.s.threaded, 3u);
+}
+
+// ---- state import ----------------------------------------------------------------------
+
+struct ImportCase : ::testing::Test {
+    ZRNG_S q = setUp<S32>();
+    Blob b{{1}};
+    uint8_t in[64];
+    void SetUp() override
+    {
+        std::memset(b.s.area, 0xEE, kArea);
+        std::memset(b.s.beyond, 0xBB, sizeof b.s.beyond);
+        for (int i = 0; i < 64; ++i) in[i] = static_cast<uint8_t>(i + 1);
+    }
+    uint64_t word(int k) const
+    {
+        uint64_t w;
+        std::memcpy(&w, b.s.area + 8 * k, 8);
+        return w;
+    }
+    void expectTailAndBeyondKept() const
+    {
+        for (size_t i = 40; i < kArea; ++i) EXPECT_EQ(b.s.area[i], 0xEE) << i;
+        for (uint8_t c : b.s.beyond) EXPECT_EQ(c, 0xBB);
+    }
+};
+
+TEST_F(ImportCase, EmptyAndFull)
+{
+    EXPECT_EQ(q.zrng_state(b.p(), in, 0, 0), 0);
+    EXPECT_EQ(q.zrng_state(b.p(), in, -4, ZRNG_STATE_REPEAT), 0);
+    EXPECT_EQ(b.s.area[0], 0xEE);
+    EXPECT_EQ(q.zrng_state(b.p(), in, int(kArea) + 5, 0), 2);
+    EXPECT_EQ(std::memcmp(b.s.area, in, kArea), 0);
+    for (uint8_t c : b.s.beyond) EXPECT_EQ(c, 0xBB);
+}
+
+TEST_F(ImportCase, ThreeBytesZeroFillThenFinaliserChain)
+{
+    EXPECT_EQ(q.zrng_state(b.p(), in, 3, 0), 4);
+    EXPECT_EQ(word(0), 0x030201ull);
+    for (int k = 1; k < 5; ++k) EXPECT_EQ(word(k), zmh3x64(word(k - 1))) << k;
+    expectTailAndBeyondKept();
+}
+
+TEST_F(ImportCase, TwelveBytesOverwritesThePartialWord)
+{
+    EXPECT_EQ(q.zrng_state(b.p(), in, 12, 0), 4);
+    EXPECT_EQ(std::memcmp(b.s.area, in, 8), 0);
+    EXPECT_EQ(word(1), zmh3x64(word(0)));
+    for (int k = 2; k < 5; ++k) EXPECT_EQ(word(k), zmh3x64(word(k - 1)));
+    expectTailAndBeyondKept();
+}
+
+TEST_F(ImportCase, TwoWordsChainWithStrideTwo)
+{
+    EXPECT_EQ(q.zrng_state(b.p(), in, 16, 0), 4);
+    EXPECT_EQ(std::memcmp(b.s.area, in, 16), 0);
+    for (int k = 2; k < 5; ++k) EXPECT_EQ(word(k), zmh3x64(word(k - 2))) << k;
+    expectTailAndBeyondKept();
+}
+
+TEST_F(ImportCase, PartialAndRepeat)
+{
+    EXPECT_EQ(q.zrng_state(b.p(), in, 12, ZRNG_STATE_PARTIAL), 1);
+    EXPECT_EQ(std::memcmp(b.s.area, in, 12), 0);
+    for (size_t i = 12; i < kArea; ++i) EXPECT_EQ(b.s.area[i], 0xEE);
+
+    EXPECT_EQ(q.zrng_state(b.p(), in, 3, ZRNG_STATE_REPEAT | ZRNG_STATE_PARTIAL), 3);
+    for (size_t i = 0; i < kArea; ++i) EXPECT_EQ(b.s.area[i], in[i % 3]) << i;
+    for (uint8_t c : b.s.beyond) EXPECT_EQ(c, 0xBB);
+}
+
+} // namespace
