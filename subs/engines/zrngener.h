@@ -41,6 +41,8 @@
  *   void seed(state&, W x)   initialise from x.  The template has already
  *                  replaced 0 by zrngi31()/zrngi64(), folded or widened the
  *                  seed, or converted a double; x is the value to use.
+ *                  (Optional: an engine without it gets seed stubs
+ *                  returning 0, as RDRAND needs.)
  *
  * Optional hooks (detected at compile time; absent -> stubs returning 0)
  *   void key(state&, W k)     mix key k into the seeded state.  The entries
@@ -212,6 +214,8 @@ template <class E>
 using WordOf = std::conditional_t<(E::bits > 32), uint64_t, uint32_t>;
 
 template <class E>
+concept HasSeedHook = requires(typename E::state& s, WordOf<E> w) { E::seed(s, w); };
+template <class E>
 concept HasKeyHook = requires(typename E::state& s, WordOf<E> w) { E::key(s, w); };
 template <class E>
 concept HasThreadHook = requires(typename E::state& s, WordOf<E> w) { E::thread(s, w); };
@@ -375,8 +379,8 @@ struct Engine {
 
     static VXMemSize blobSize()
     {
-        /* The catalogue text takes the size as a 64-bit integer (%lli). */
-        zrngmsg(VXSeverityNone, ZRNG_M_BLOB_SIZE, E::name, static_cast<long long>(kBlobSize));
+        /* Arguments: name (8-bit text), size as a VXMemSize. */
+        zrngmsg(VXSeverityNone, ZRNG_M_BLOB_SIZE, E::name, kBlobSize);
         return kBlobSize;
     }
 
@@ -397,6 +401,9 @@ struct Engine {
     {
         if constexpr (OverSeed32<E>) {
             return E::seed_32(st(blob), x);
+        } else if constexpr (!HasSeedHook<E>) {
+            (void)blob; (void)x;
+            return 0;
         } else {
             seedNative(st(blob), x);
             return kWide ? 1 : 2;
@@ -407,6 +414,9 @@ struct Engine {
     {
         if constexpr (OverSeed64<E>) {
             return E::seed_64(st(blob), x);
+        } else if constexpr (!HasSeedHook<E>) {
+            (void)blob; (void)x;
+            return 0;
         } else if constexpr (kWide) {
             seedNative(st(blob), x);
             return 2;
@@ -422,6 +432,9 @@ struct Engine {
     {
         if constexpr (OverSeedDouble<E>) {
             return E::seed_double(st(blob), d);
+        } else if constexpr (!HasSeedHook<E>) {
+            (void)blob; (void)d;
+            return 0;
         } else {
             Word x;
             if constexpr (kWide) {
