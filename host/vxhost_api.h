@@ -24,6 +24,14 @@ extern "C" {
 typedef struct VXHost VXHost;
 typedef struct VXHostModule VXHostModule;
 
+/* Host statuses beyond those of mk/vxhost.h; the catalogue has texts for them. */
+#define VXHOST_STATUS_TRUNCATED ((VXStatus)0x803FC011u)    /* output did not fit */
+#define VXHOST_STATUS_INVALID_TEXT ((VXStatus)0x803FC012u) /* input not valid in its encoding */
+#define VXHOST_STATUS_LOCK_BUSY ((VXStatus)0x803FC013u)    /* lock held (no-wait get, or by the caller) */
+#define VXHOST_STATUS_LOCK_NOT_HELD ((VXStatus)0x803FC014u) /* release by a thread not holding it */
+#define VXHOST_STATUS_BAD_SIZE ((VXStatus)0x803FC015u)     /* value size unfit for the entry kind */
+#define VXHOST_STATUS_JOURNAL_FAILED ((VXStatus)0x803FC016u) /* default of vxhost_journal_fail */
+
 /* ---- lifetime ------------------------------------------------------------- */
 VXHost* vxhost_create(void);
 /* Unloads loaded modules (destroyExtension, dlclose) and releases everything. */
@@ -43,8 +51,11 @@ int vxhost_kind(VXHost* host, const char* name);
 int vxhost_get_text(VXHost* host, const char* name, char* buf, size_t capacity);
 VXStatus vxhost_get_long(VXHost* host, const char* name, int64_t* value);
 VXStatus vxhost_get_double(VXHost* host, const char* name, double* value);
-/* Make every later registry operation fail with status (0 restores). */
+/* Make every later registry operation fail with status (0 restores);
+ * nameExists then answers false. */
 void vxhost_registry_fail(VXHost* host, VXStatus status);
+/* Number of registry entries. */
+size_t vxhost_registry_count(VXHost* host);
 
 /* ---- journal ----------------------------------------------------------------- */
 typedef struct VXJournalLine {
@@ -59,12 +70,19 @@ int vxhost_journal_line(VXHost* host, size_t i, VXJournalLine* line);
 void vxhost_journal_clear(VXHost* host);
 /* Copy every new line to stderr as "[severity] 0xCODE text". */
 void vxhost_journal_echo(VXHost* host, int on);
-/* Make the next `count` journal writes fail with status (count < 0: all). */
+/* Make the next `count` journal writes fail with status (count < 0: all;
+ * count 0 or status 0 restores). */
 void vxhost_journal_fail(VXHost* host, VXStatus status, int count);
 /* Remove the default journal from the handle (vxjnl = null) or put it back. */
 void vxhost_journal_detach(VXHost* host, int detached);
 /* Catalogue text of a code (UTF-8 format), or null when the catalogue has none. */
 const char* vxhost_catalogue_text(VXStatus code);
+/* The catalogue text of code formatted with the arguments that follow, as
+ * statusToJnl would write it (a generic line for unknown codes), into buf
+ * (NUL-terminated, cut at a whole character); returns the length needed. */
+int vxhost_format_status(char* buf, size_t capacity, VXStatus code, ...);
+/* printf-like formatting with the journal's format language; format UTF-8. */
+int vxhost_format(char* buf, size_t capacity, const char* format, ...);
 
 /* ---- pools ------------------------------------------------------------------- */
 VXPoolh vxhost_pool_create(VXHost* host, const char* name);
@@ -87,7 +105,16 @@ uint64_t vxhost_lock_acquisitions(VXHost* host);
 /* Make lock get() answer status instead of taking the lock (0 restores). */
 void vxhost_lock_fail(VXHost* host, VXStatus status);
 
+/* ---- misuse counter --------------------------------------------------------------- */
+/* Misuses the host survived: memFree of a pointer its pool does not own,
+ * release of a lock the caller does not hold, and the like. */
+uint64_t vxhost_host_errors(VXHost* host);
+
 /* ---- clock -------------------------------------------------------------------- */
+/* Version of this host: 9.1.1. */
+#define VXHOST_VERSION_MAJOR 9
+#define VXHOST_VERSION_MINOR 1
+#define VXHOST_VERSION_DELTA 1
 /* Freeze the clock at seconds (request 16 then always reports it), or
  * unfreeze with a NaN. */
 void vxhost_clock_freeze(VXHost* host, double seconds);
@@ -113,6 +140,9 @@ void* vxhost_module_extension(VXHostModule* module);
 /* Address of an exported symbol of the module, or null. */
 void* vxhost_module_symbol(VXHostModule* module, const char* symbol);
 const char* vxhost_module_path(VXHostModule* module);
+/* Versions read at load time: the host version the module requires
+ * (getReqVersion) and the module's own (getVersion); either may be null. */
+void vxhost_module_versions(VXHostModule* module, size_t required[3], size_t version[3]);
 /* destroyExtension, then dlclose. */
 void vxhost_unload(VXHostModule* module);
 
