@@ -1,0 +1,671 @@
+// Random streams: allocation, method resolution, seed and key reconciliation
+// with the messages they raise (read back from the host journal), the
+// rewind, crude streams and clones.  Sequences are checked against the
+// standard library's Mersenne Twisters; seed, thread and key calls against a
+// scripted engine that records them.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "host/vxhost_api.h"
+#include "stream_test_util.h"
+#include "subs/zrand.h"
+#include "subs/zrngmsg.h"
+#include "support/host_fixture.h"
+
+namespace {
+
+using vxtest::JournalEntry;
+using vxtest::ScriptEvent;
+
+constexpr VXStatus kNullArgument = VX_STATUS_NULL_ARGUMENT;
+constexpr double kMinusPi = -3.141592653589793;
+
+uint64_t fmix64(uint64_t x)
+{
+    x ^= x >> 33;
+    x *= 0xFF51AFD7ED558CCDull;
+    x ^= x >> 33;
+    x *= 0xC4CEB9FE1A85EC53ull;
+    return x ^ (x >> 33);
+}
+
+uint32_t fmix32(uint32_t h)
+{
+    h ^= h >> 16;
+    h *= 0x85EBCA6Bu;
+    h ^= h >> 13;
+    h *= 0xC2B2AE35u;
+    return h ^ (h >> 16);
+}
+
+char* name(const char* text) { return const_cast<char*>(text); }
+
+template <class S>
+std::vector<double> draw(S* z, int n)
+{
+    std::vector<double> v(n);
+    for (double& x : v) x = z->rangen(z->Blob);
+    return v;
+}
+
+class Streams : public vxtest::HostFixture {
+protected:
+    void SetUp() override
+    {
+        setText("OSENV.QOR_RNG_MESSAGES", "NOTE");
+        pool = vxhost_pool_create(host(), "streams");
+        ASSERT_NE(pool, nullptr);
+    }
+
+    ZRANSTR* stream(const char* method, double userSeed = 0.0)
+    {
+        ZRANSTR* z = zrand_alloc_vx(pool);
+        EXPECT_NE(z, nullptr);
+        z->UserMethod = name(method);
+        z->UserSeed = userSeed;
+        return z;
+    }
+
+    // The only journal line with this code; fails unless there is exactly one.
+    JournalEntry only(VXStatus code)
+    {
+        std::vector<JournalEntry> hits;
+        for (const JournalEntry& e : journal())
+            if (e.code == code) hits.push_back(e);
+        EXPECT_EQ(hits.size(), 1u) << journalDump();
+        return hits.empty() ? JournalEntry{} : hits.front();
+    }
+
+    VXPoolh pool = nullptr;
+};
+
+// ---- allocation ----------------------------------------------------------------------
+TEST_F(Streams, AllocationGivesAnUninitializedSelfContainedStream)
+{
+    EXPECT_EQ(zrand_alloc_vx(nullptr), nullptr);
+    ZRANSTR* z = zrand_alloc_vx(pool);
+    ASSERT_NE(z, nullptr);
+    EXPECT_EQ(z->Status, ZRNG_S_NOT_INITIALIZED);
+    EXPECT_EQ(z->IsUsable, 0);
+    EXPECT_EQ(z->Functions, &z->rng);
+    EXPECT_EQ(z->Blob, static_cast<void*>(&z->mt));
+    EXPECT_EQ(static_cast<void*>(z->State32), static_cast<void*>(&z->mt));
+    EXPECT_EQ(static_cast<void*>(z->State64), static_cast<void*>(&z->mt));
+    EXPECT_EQ(z->nrv, 1);
+    EXPECT_EQ(z->p, nullptr);
+    EXPECT_EQ(z->Check1, 0);
+    EXPECT_EQ(z->Seed, 0u);
+    EXPECT_EQ(z->Flags, 0u);
+    EXPECT_EQ(z->UserMethod, nullptr);
+    EXPECT_EQ(z->rangen, nullptr);
+    EXPECT_EQ(vxhost_pool_live(pool), 1u);
+
+    vxhost_pool_fail_at(pool, 1);
+    EXPECT_EQ(zrand_alloc_vx(pool), nullptr);
+    EXPECT_EQ(vxhost_pool_live(pool), 1u);
+    EXPECT_EQ(journalCount(), 0u) << "allocation failures are silent";
+}
+
+TEST_F(Streams, NullArgumentsAreRefused)
+{
+    ZRANSTR* z = stream("MT64", 3);
+    EXPECT_EQ(zrand_method(name("MT64"), -1, nullptr), kNullArgument);
+    EXPECT_EQ(zrand_init(nullptr), kNullArgument);
+    EXPECT_EQ(zrand_seed(1, nullptr), kNullArgument);
+    EXPECT_EQ(zrand_crude(nullptr), kNullArgument);
+    EXPECT_EQ(zrand_rewind(nullptr), kNullArgument);
+    EXPECT_EQ(zrand_clone(nullptr, 1, reinterpret_cast<ZRAND_S*>(z)), kNullArgument);
+    EXPECT_EQ(zrand_clone(reinterpret_cast<ZRAND_S*>(z), 1, nullptr), kNullArgument);
+    EXPECT_EQ(zrand_clone_vx(nullptr, 1, reinterpret_cast<ZRAND_S*>(z)), nullptr);
+    EXPECT_EQ(zrand_clone_vx(pool, 1, nullptr), nullptr);
+    zrand_check(nullptr, 1);
+}
+
+// ---- sequences against the standard engines -------------------------------------
+TEST_F(Streams, Mt64StreamIsTheStandardEngineThroughTheRejectingConversion)
+{
+    ZRANSTR* z = stream("MT64", 12345);
+    ASSERT_EQ(zrand_init(z), 0) << journalDump();
+    EXPECT_EQ(z->Seed, 12345u);
+    EXPECT_EQ(z->InitialSeed, 12345u);
+    EXPECT_EQ(z->finalSeed, fmix64(12345));
+    EXPECT_EQ(z->Check1, 123456789);
+    EXPECT_EQ(z->IsUsable, 1);
+    EXPECT_EQ(vxtest::methodText(z->Method), "MT64");
+    EXPECT_EQ(z->UserMethod, z->rng.zrng_name);
+    EXPECT_EQ(z->rangen, z->rng.zrng_double_open);
+    EXPECT_EQ(z->BlobSize, 2504u);
+    EXPECT_EQ(z->Jnlh, handle()->vxjnl);
+
+    vxtest::Mt64Uniform peer(12345);
+    for (int i = 0; i < 2000; ++i) ASSERT_EQ(z->rangen(z->Blob), peer()) << i;
+    ASSERT_EQ(zrand_rewind(reinterpret_cast<ZRAND_S*>(z)), 0);
+    std::mt19937_64 raw(12345);
+    for (int i = 0; i < 700; ++i) ASSERT_EQ(z->rng.zrng_uint64(z->Blob), raw()) << i;
+
+    const JournalEntry note = only(ZRNG_M_METHOD_SEED);
+    EXPECT_EQ(note.severity, VXSeverityNote);
+    EXPECT_EQ(note.text, "Random number method 64-bit Mersenne Twister with seed 12345 (0x3039).");
+}
+
+TEST_F(Streams, Mt32StreamIsTheStandardEngineScaledBy2To32)
+{
+    ZRANSTR* z = stream("mt2002", 5489);
+    ASSERT_EQ(zrand_init(z), 0);
+    EXPECT_EQ(z->finalSeed, fmix32(5489));
+    std::mt19937 peer(5489);
+    for (int i = 0; i < 2000; ++i) {
+        uint32_t x = peer();
+        if (x == 0) continue;
+        ASSERT_EQ(z->rangen(z->Blob), x * 0x1p-32) << i;
+    }
+}
+
+TEST_F(Streams, RewindRepeatsTheSequenceAndSelfSeedingIsKept)
+{
+    ZRANSTR* z = stream("MT64");
+    ASSERT_EQ(zrand_seed(0, z), 0);
+    ASSERT_NE(z->Seed, 0u) << "seed 0 draws a seed from the clock sources";
+    EXPECT_EQ(z->InitialSeed, z->Seed);
+    const std::vector<double> first = draw(z, 1500);
+    zrand_rewind(reinterpret_cast<ZRAND_S*>(z));
+    EXPECT_EQ(draw(z, 1500), first);
+
+    vxtest::Mt64Uniform peer(z->Seed);
+    zrand_rewind(reinterpret_cast<ZRAND_S*>(z));
+    for (int i = 0; i < 100; ++i) ASSERT_EQ(z->rangen(z->Blob), peer());
+
+    // Initializing again keeps the seed in force.
+    const uint64_t seed = z->Seed;
+    ASSERT_EQ(zrand_init(z), 0);
+    EXPECT_EQ(z->Seed, seed);
+    EXPECT_EQ(draw(z, 1500), first);
+}
+
+TEST_F(Streams, ThreadNumberSelectsAnotherSubstream)
+{
+    ZRANSTR* a = stream("MT64", 5);
+    ZRANSTR* b = stream("MT64", 5);
+    b->Thread = 1;
+    zrand_init(a);
+    zrand_init(b);
+    EXPECT_NE(draw(a, 50), draw(b, 50));
+}
+
+// ---- seeds ---------------------------------------------------------------------------------
+TEST_F(Streams, DoubleSeedsAreMappedAndReplacementsWarned)
+{
+    ZRANSTR* z = stream("MT1998", 1.5);
+    ASSERT_EQ(zrand_init(z), 0) << "a replaced seed is a warning only";
+    EXPECT_EQ(z->Seed, 2147483647u);
+    EXPECT_EQ(z->IsUsable, 1);
+    JournalEntry w = only(ZRNG_M_SEED_REPLACED);
+    EXPECT_EQ(w.severity, VXSeverityWarning);
+    EXPECT_EQ(w.text,
+              "The seed 1.5 is not a whole number from 1 to 4294967295 as method MT1998 requires; "
+              "the seed 2147483647 (0x7FFFFFFF) is used instead.");
+
+    clearJournal();
+    z->UserSeed = 0x1p40; // a power of two above the maximum: mantissa 1/2
+    zrand_init(z);
+    EXPECT_EQ(z->Seed, 1u);
+    EXPECT_EQ(countCode(ZRNG_M_SEED_REPLACED), 1u);
+
+    clearJournal();
+    z->UserSeed = 7.0;
+    zrand_init(z);
+    EXPECT_EQ(z->Seed, 7u);
+    EXPECT_EQ(countCode(ZRNG_M_SEED_REPLACED), 0u);
+}
+
+TEST_F(Streams, NegativeOrNanSeedsSeedFromTheClockSilently)
+{
+    for (double s : {-3.0, std::nan("")}) {
+        ZRANSTR* z = stream("MT64", s);
+        ASSERT_EQ(zrand_init(z), 0);
+        EXPECT_NE(z->Seed, 0u);
+        if (std::isnan(s)) {
+            EXPECT_EQ(z->UserSeed, 0.0) << "a NaN seed counts as none";
+        }
+        EXPECT_EQ(countCode(ZRNG_M_SEED_REPLACED), 0u);
+    }
+    // The debugging override makes self-seeding repeatable.
+    setDouble("vxbug.RNGSEED", 42);
+    ZRANSTR* z = stream("MT64");
+    zrand_init(z);
+    EXPECT_EQ(z->Seed, 42u);
+    ZRANSTR* y = stream("MT1998");
+    zrand_init(y);
+    EXPECT_EQ(y->Seed, 42u);
+}
+
+TEST_F(Streams, ZrandSeedClearsKeysBeforeInitializing)
+{
+    ZRANSTR* z = stream("MT64", 5);
+    z->Key = 9;
+    z->UserKey = 2.5;
+    ASSERT_EQ(zrand_seed(77, z), 0);
+    EXPECT_EQ(z->Seed, 77u);
+    EXPECT_EQ(z->Key, 0u);
+    EXPECT_EQ(z->UserSeed, 0.0);
+    EXPECT_EQ(z->UserKey, 0.0);
+    EXPECT_EQ(countCode(ZRNG_M_USER_KEY_BAD), 0u);
+    vxtest::Mt64Uniform peer(77);
+    for (int i = 0; i < 10; ++i) ASSERT_EQ(z->rangen(z->Blob), peer());
+}
+
+// ---- keys ----------------------------------------------------------------------------------
+TEST_F(Streams, BadUserKeysAreErrorsAndTheStreamKeepsItsKey)
+{
+    ZRANSTR* ref = stream("MT64", 11);
+    ref->Key = 5;
+    zrand_init(ref);
+    const std::vector<double> keyed = draw(ref, 20);
+
+    struct Case {
+        double userKey;
+        const char* shown;
+    };
+    for (Case c : {Case{2.5, "2.5"}, Case{-1.0, "-1"}, Case{0x1p65, "3.6893488147419103e+19"}}) {
+        clearJournal();
+        ZRANSTR* z = stream("MT64", 11);
+        z->Key = 5;
+        z->UserKey = c.userKey;
+        EXPECT_EQ(zrand_init(z), ZRNG_S_BAD_KEY) << c.userKey;
+        EXPECT_EQ(z->Status, ZRNG_S_BAD_KEY);
+        EXPECT_EQ(z->IsUsable, 1);
+        EXPECT_EQ(z->Key, 5u);
+        EXPECT_EQ(draw(z, 20), keyed) << "still usable with its previous key";
+        JournalEntry e = only(ZRNG_M_USER_KEY_BAD);
+        EXPECT_EQ(e.severity, VXSeverityError);
+        EXPECT_EQ(e.text, std::string("The key ") + c.shown +
+                              " is not a whole number from 0 to 18446744073709551615 as method MT64 "
+                              "requires; the key is not changed.");
+    }
+    // A valid user key is checked but never copied into Key.
+    clearJournal();
+    ZRANSTR* z = stream("MT64", 11);
+    z->Key = 5;
+    z->UserKey = 3;
+    EXPECT_EQ(zrand_init(z), 0);
+    EXPECT_EQ(z->Key, 5u);
+    EXPECT_EQ(countSeverity(VXSeverityError), 0u) << journalDump();
+}
+
+TEST_F(Streams, KeyAboveTheEngineMaximumIsAnError)
+{
+    ZRANSTR* z = stream("MT1998", 3);
+    z->Key = 0x100000000ull;
+    EXPECT_EQ(zrand_init(z), ZRNG_S_BAD_KEY);
+    EXPECT_EQ(z->IsUsable, 1);
+    EXPECT_EQ(only(ZRNG_M_KEY_TOO_LARGE).text,
+              "The key 4294967296 is larger than the maximum 4294967295 of random number method "
+              "MT1998.");
+    // A user key out of range is reported instead of (not besides) the Key.
+    clearJournal();
+    z->UserKey = 0x1p33;
+    zrand_init(z);
+    EXPECT_EQ(countCode(ZRNG_M_USER_KEY_BAD), 1u);
+    EXPECT_EQ(countCode(ZRNG_M_KEY_TOO_LARGE), 0u);
+}
+
+// ---- engines that take no seed or no key (scripted) ----------------------------------
+class ScriptedStreams : public Streams {
+protected:
+    std::unique_ptr<ZRANSTR> z = vxtest::zeroed<ZRANSTR>();
+};
+
+TEST_F(ScriptedStreams, SeedOrKeyGivenToAnEngineWithoutThem)
+{
+    auto& blob = vxtest::installScripted(z.get(), vxtest::scriptedDescriptor("BARE", 64, 0, 0, 0));
+    z->Seed = 9;
+    EXPECT_EQ(zrand_init(z.get()), ZRNG_S_SEED_IGNORED);
+    EXPECT_EQ(z->IsUsable, 1);
+    EXPECT_TRUE(vxtest::events(blob).empty()) << "the engine is not seeded";
+    JournalEntry w = only(ZRNG_M_SEED_IGNORED);
+    EXPECT_EQ(w.severity, VXSeverityWarning);
+    EXPECT_EQ(w.text, "The seed 9 is ignored because the random number method BARE takes no seed.");
+
+    // User seed shown in preference, key warned as well, first status kept.
+    clearJournal();
+    z->UserSeed = 2.5;
+    z->UserKey = 4;
+    z->Key = 3;
+    EXPECT_EQ(zrand_init(z.get()), ZRNG_S_SEED_IGNORED);
+    EXPECT_EQ(only(ZRNG_M_SEED_IGNORED).text,
+              "The seed 2.5 is ignored because the random number method BARE takes no seed.");
+    EXPECT_EQ(only(ZRNG_M_KEY_IGNORED).text,
+              "The key 4 is ignored because the random number method BARE takes no key.");
+
+    clearJournal();
+    z->Seed = 0;
+    z->UserSeed = 0;
+    z->UserKey = 0;
+    EXPECT_EQ(zrand_init(z.get()), ZRNG_S_KEY_IGNORED);
+    EXPECT_EQ(only(ZRNG_M_KEY_IGNORED).text,
+              "The key 3 is ignored because the random number method BARE takes no key.");
+    EXPECT_EQ(countCode(ZRNG_M_SEED_IGNORED), 0u);
+}
+
+TEST_F(ScriptedStreams, RewindSeedsThenThreadThenKeyAtTheEngineWidth)
+{
+    auto& blob = vxtest::installScripted(
+        z.get(), vxtest::scriptedDescriptor("FULL32", 32, ZRNG_HAS_SEED_32 | ZRNG_HAS_KEY_32 |
+                                                              ZRNG_HAS_THREAD_32,
+                                            0xFFFFFFFFu, 0xFFFFFFFFu));
+    z->Seed = 0x100000005ull; // a 32-bit engine gets the low half
+    z->Thread = 0x200000007ull;
+    z->Key = 0x9;
+    EXPECT_EQ(zrand_init(z.get()), 0);
+    EXPECT_EQ(vxtest::events(blob), (std::vector<ScriptEvent>{{'s', 32, 5}, {'t', 32, 7}, {'k', 32, 9}}));
+
+    auto& wide = vxtest::installScripted(
+        z.get(), vxtest::scriptedDescriptor("FULL64", 64, ZRNG_HAS_SEED_64 | ZRNG_HAS_KEY_64 |
+                                                              ZRNG_HAS_THREAD_64,
+                                            ~0ull, ~0ull));
+    EXPECT_EQ(zrand_init(z.get()), 0);
+    EXPECT_EQ(vxtest::events(wide), (std::vector<ScriptEvent>{{'s', 64, 0x100000005ull},
+                                                              {'t', 64, 0x200000007ull},
+                                                              {'k', 64, 9}}));
+}
+
+TEST_F(ScriptedStreams, ThreadIsFoldedIntoTheKeyOfAnEngineWithoutThreads)
+{
+    auto& b32 = vxtest::installScripted(
+        z.get(), vxtest::scriptedDescriptor("KEY32", 32, ZRNG_HAS_SEED_32 | ZRNG_HAS_KEY_32,
+                                            0xFFFFFFFFu, 0xFFFFFFFFu));
+    z->Seed = 1;
+    z->Thread = 5;
+    z->Key = 1023;
+    EXPECT_EQ(zrand_init(z.get()), 0);
+    EXPECT_EQ(vxtest::events(b32),
+              (std::vector<ScriptEvent>{{'s', 32, 1}, {'k', 32, (1023u << 21) | 5u}}));
+    EXPECT_EQ(countSeverity(VXSeverityError), 0u);
+
+    vxtest::clearEvents(b32);
+    z->Key = 1024;
+    EXPECT_EQ(zrand_rewind(reinterpret_cast<ZRAND_S*>(z.get())), ZRNG_S_BAD_KEY);
+    EXPECT_EQ(vxtest::events(b32),
+              (std::vector<ScriptEvent>{{'s', 32, 1}, {'k', 32, 0x80000005u}}))
+        << "the key value is applied after the error";
+    EXPECT_EQ(only(ZRNG_M_KEY_TOO_LARGE).text,
+              "The key 1024 is larger than the maximum 1023 of random number method KEY32.");
+
+    clearJournal();
+    auto& b64 = vxtest::installScripted(
+        z.get(), vxtest::scriptedDescriptor("KEY64", 64, ZRNG_HAS_SEED_64 | ZRNG_HAS_KEY_64, ~0ull,
+                                            ~0ull));
+    z->Status = 0;
+    z->Thread = 7;
+    z->Key = 1048575;
+    EXPECT_EQ(zrand_init(z.get()), 0);
+    EXPECT_EQ(vxtest::events(b64),
+              (std::vector<ScriptEvent>{{'s', 64, 1}, {'k', 64, (1048575ull << 43) | 7u}}));
+    vxtest::clearEvents(b64);
+    z->Key = 1048576;
+    EXPECT_EQ(zrand_init(z.get()), ZRNG_S_BAD_KEY);
+    EXPECT_EQ(vxtest::events(b64),
+              (std::vector<ScriptEvent>{{'s', 64, 1}, {'k', 64, (1ull << 63) | 7u}}));
+    EXPECT_EQ(only(ZRNG_M_KEY_TOO_LARGE).text,
+              "The key 1048576 is larger than the maximum 1048575 of random number method KEY64.");
+}
+
+// ---- notes ------------------------------------------------------------------------------------
+TEST_F(Streams, NamedMethodIsNotedOnceWithSeedAndKey)
+{
+    ZRANSTR* z = stream("MT64", 7);
+    z->Key = 3;
+    zrand_init(z);
+    EXPECT_EQ(only(ZRNG_M_METHOD_SEED_KEY).text,
+              "Random number method 64-bit Mersenne Twister with seed 7 (0x7) and key 3 (0x3).");
+    EXPECT_NE(z->Flags & 0x2u, 0u);
+    EXPECT_NE(z->Flags & 0x4u, 0u);
+    clearJournal();
+    zrand_init(z);
+    zrand_seed(8, z);
+    EXPECT_EQ(countSeverity(VXSeverityNote), 0u) << journalDump();
+
+    // Naming a method again earns a new note.
+    z->UserMethod = name("MT1998");
+    zrand_init(z);
+    EXPECT_EQ(only(ZRNG_M_METHOD_SEED).text,
+              "Random number method 1998 32-bit Mersenne Twister with seed 8 (0x8).");
+
+    // The registry default is not a named method.
+    clearJournal();
+    ZRANSTR* y = stream(nullptr, 5);
+    zrand_init(y);
+    EXPECT_EQ(countSeverity(VXSeverityNote), 0u) << journalDump();
+    EXPECT_EQ(y->Flags & 0x4u, 0u);
+}
+
+TEST_F(ScriptedStreams, MethodWithoutSeedIsNotedByName)
+{
+    vxtest::installScripted(z.get(), vxtest::scriptedDescriptor("BARE", 64, 0, 0, 0));
+    z->Flags = ZRAND_FLAG_NAMED;
+    zrand_init(z.get());
+    EXPECT_EQ(only(ZRNG_M_METHOD).text, "Random number method BARE.");
+}
+
+// ---- method resolution ---------------------------------------------------------------------
+TEST_F(Streams, MethodIsResolvedOnce)
+{
+    ZRANSTR* z = zrand_alloc_vx(pool);
+    EXPECT_EQ(zrand_method(name("mt1998"), -1, z), 0);
+    EXPECT_EQ(z->Status, 0);
+    EXPECT_EQ(z->IsUsable, 0);
+    EXPECT_EQ(vxtest::methodText(z->Method), "MT1998");
+    EXPECT_EQ(z->BlobSize, 2500u);
+    EXPECT_EQ(z->rangen, z->rng.zrng_double_open);
+    EXPECT_EQ(z->UserMethod, z->rng.zrng_name);
+    EXPECT_EQ(z->Flags, static_cast<uint64_t>(ZRAND_FLAG_NAMED));
+
+    z->Flags |= 0x100; // a caller's bit: must survive untouched
+    const uint64_t flags = z->Flags;
+    EXPECT_EQ(zrand_method(name("MT64"), -1, z), 0);
+    EXPECT_STREQ(z->rng.zrng_name, "MT1998");
+    EXPECT_EQ(z->Flags, flags);
+    EXPECT_EQ(z->Status, 0);
+
+    ZRANSTR* bad = zrand_alloc_vx(pool);
+    EXPECT_EQ(zrand_method(name("nonesuch"), -1, bad), ZRNG_S_BAD_METHOD);
+    EXPECT_EQ(bad->Status, ZRNG_S_BAD_METHOD);
+    EXPECT_STREQ(bad->rng.zrng_name, "MTHYBRID");
+    EXPECT_EQ(bad->Flags, static_cast<uint64_t>(ZRAND_FLAG_NAMED));
+
+    // A zero length is no name: the registry default, and not a named method.
+    setText("OSENV.QOR_RNG_METHOD", "MT64");
+    ZRANSTR* dflt = zrand_alloc_vx(pool);
+    EXPECT_EQ(zrand_method(name("MT1998"), 0, dflt), 0);
+    EXPECT_STREQ(dflt->rng.zrng_name, "MT64");
+    EXPECT_EQ(dflt->Flags, 0u);
+}
+
+TEST_F(Streams, UnknownMethodStillGivesAUsableStream)
+{
+    ZRANSTR* z = stream("nonesuch", 4);
+    EXPECT_EQ(zrand_init(z), ZRNG_S_BAD_METHOD);
+    EXPECT_EQ(z->IsUsable, 1);
+    EXPECT_EQ(vxtest::methodText(z->Method), "MTHYBRID");
+    EXPECT_EQ(z->Seed, 4u);
+    const double u = z->rangen(z->Blob);
+    EXPECT_GT(u, 0.0);
+    EXPECT_LT(u, 1.0);
+    // A new name replaces the method at the next initialization.
+    z->UserMethod = name("MT64");
+    EXPECT_EQ(zrand_init(z), 0);
+    EXPECT_EQ(vxtest::methodText(z->Method), "MT64");
+    vxtest::Mt64Uniform peer(4);
+    EXPECT_EQ(z->rangen(z->Blob), peer());
+}
+
+TEST_F(Streams, CallerZeroedRecordUsesItsEmbeddedAreas)
+{
+    auto z = vxtest::zeroed<ZRANSTR>();
+    z->UserMethod = name("MT64");
+    z->UserSeed = 12;
+    ASSERT_EQ(zrand_init(z.get()), 0);
+    EXPECT_EQ(z->Functions, &z->rng);
+    EXPECT_EQ(z->Blob, static_cast<void*>(&z->mt));
+    vxtest::Mt64Uniform peer(12);
+    EXPECT_EQ(z->rangen(z->Blob), peer());
+}
+
+// ---- rewind and crude --------------------------------------------------------------------------
+TEST_F(Streams, RewindInvalidatesEveryCacheButBeta)
+{
+    ZRANSTR* z = stream("MT64", 1);
+    zrand_init(z);
+    z->gam.alphasave = 2.0;
+    z->gam.a = 0.25;
+    z->bin.psave = 0.3;
+    z->bin.nsave = 10;
+    z->bin.underflow = 1;
+    z->bin.mean = 3.0;
+    z->poi.lambdasave = 4.0;
+    z->nor.HaveOne = 1;
+    z->nor.storedVariate = 0.75;
+    z->bet.alphasave = 1.5;
+    z->bet.d3 = 7.0;
+    EXPECT_EQ(zrand_rewind(reinterpret_cast<ZRAND_S*>(z)), 0);
+    EXPECT_EQ(z->gam.alphasave, kMinusPi);
+    EXPECT_EQ(z->bin.psave, kMinusPi);
+    EXPECT_EQ(z->poi.lambdasave, kMinusPi);
+    EXPECT_EQ(z->bin.nsave, -9007199254740992LL);
+    EXPECT_EQ(z->bin.underflow, 0);
+    EXPECT_EQ(z->nor.HaveOne, 0);
+    EXPECT_EQ(z->bet.alphasave, 1.5);
+    EXPECT_EQ(z->bet.d3, 7.0);
+    EXPECT_EQ(z->gam.a, 0.25);
+    EXPECT_EQ(z->bin.mean, 3.0);
+    EXPECT_EQ(z->nor.storedVariate, 0.75);
+}
+
+TEST_F(Streams, CrudeStreamsUseTheEngineQuickConversionWhenThereIsOne)
+{
+    ZRANSTR* c = stream("MT1998", 21);
+    ASSERT_EQ(zrand_crude(c), 0);
+    ASSERT_NE(c->rng.zrng_double_crude, nullptr);
+    EXPECT_EQ(c->rangen, c->rng.zrng_double_crude);
+    ZRANSTR* w = stream("MT64", 21);
+    ZRANSTR* i = stream("MT64", 21);
+    ASSERT_EQ(zrand_crude(w), 0);
+    zrand_init(i);
+    EXPECT_EQ(w->rangen, w->rng.zrng_double_open);
+    EXPECT_EQ(draw(w, 100), draw(i, 100));
+}
+
+// ---- clones ------------------------------------------------------------------------------------
+TEST_F(Streams, ClonesRunTheSourceEngineInTheSubstreamOfTheirKey)
+{
+    ZRANSTR* src = stream("MT64", 99);
+    src->Thread = 2;
+    src->reb = &pool;
+    zrand_init(src);
+    auto* from = reinterpret_cast<ZRAND_S*>(src);
+    const std::vector<double> head = draw(src, 30);
+
+    ZRAND_S* same = zrand_clone_vx(pool, 0, from);
+    ZRAND_S* k1 = zrand_clone_vx(pool, 1, from);
+    ZRAND_S* k2 = zrand_clone_vx(pool, 2, from);
+    ASSERT_TRUE(same && k1 && k2);
+    EXPECT_EQ(draw(same, 30), head) << "key 0 clone restarts the source's own sequence";
+    const std::vector<double> a = draw(k1, 30), b = draw(k2, 30);
+    EXPECT_NE(a, head);
+    EXPECT_NE(b, head);
+    EXPECT_NE(a, b);
+
+    // A clone with key 1 is the stream initialized with key 1.
+    ZRANSTR* ref = stream("MT64", 99);
+    ref->Thread = 2;
+    ref->Key = 1;
+    zrand_init(ref);
+    EXPECT_EQ(draw(ref, 30), a);
+
+    EXPECT_EQ(k1->Functions, src->Functions);
+    EXPECT_NE(k1->Blob, src->Blob);
+    EXPECT_EQ(k1->Key, 1u);
+    EXPECT_EQ(k1->Seed, 99u);
+    EXPECT_EQ(k1->Thread, 2u);
+    EXPECT_EQ(k1->BlobSize, src->BlobSize);
+    EXPECT_EQ(k1->reb, &pool);
+    EXPECT_EQ(k1->Jnlh, src->Jnlh);
+    EXPECT_EQ(k1->Check1, 123456789);
+    EXPECT_EQ(k1->nrv, 1);
+    EXPECT_EQ(k1->Status, 0);
+    EXPECT_EQ(k1->IsUsable, 1);
+    EXPECT_EQ(vxtest::methodText(k1->Method), "MT64");
+
+    // The source is not disturbed by cloning.
+    ZRANSTR* twin = stream("MT64", 99);
+    twin->Thread = 2;
+    zrand_init(twin);
+    draw(twin, 30);
+    EXPECT_EQ(draw(src, 10), draw(twin, 10));
+}
+
+TEST_F(Streams, CloneIntoCallerMemory)
+{
+    ZRANSTR* src = stream("MT1998", 5);
+    zrand_init(src);
+    auto target = vxtest::zeroed<ZRAND_S>();
+    EXPECT_EQ(zrand_clone(target.get(), 4, reinterpret_cast<ZRAND_S*>(src)), kNullArgument)
+        << "no state memory";
+    std::vector<uint64_t> state(src->BlobSize / 8 + 1);
+    target->Blob = state.data();
+    target->Status = ZRNG_S_NOT_INITIALIZED;
+    EXPECT_EQ(zrand_clone(target.get(), 4, reinterpret_cast<ZRAND_S*>(src)), 0);
+    EXPECT_EQ(target->Status, 0);
+    ZRANSTR* ref = stream("MT1998", 5);
+    ref->Key = 4;
+    zrand_init(ref);
+    EXPECT_EQ(draw(target.get(), 20), draw(ref, 20));
+
+    // Re-cloning the same record with a key too large for the fold is still
+    // done, and reported.
+    ZRANSTR* sub = stream("MT1998", 5);
+    zrand_init(sub);
+    sub->rng.zrng_has &= ~static_cast<uint64_t>(ZRNG_HAS_THREAD);
+    EXPECT_EQ(zrand_clone(target.get(), 1024, reinterpret_cast<ZRAND_S*>(sub)), ZRNG_S_BAD_KEY);
+    EXPECT_EQ(target->Status, ZRNG_S_BAD_KEY);
+    EXPECT_EQ(target->IsUsable, 1);
+    EXPECT_EQ(countCode(ZRNG_M_KEY_TOO_LARGE), 1u);
+}
+
+TEST_F(Streams, CloneAllocationFailuresLeakNothing)
+{
+    ZRANSTR* src = stream("MT64", 1);
+    zrand_init(src);
+    auto* from = reinterpret_cast<ZRAND_S*>(src);
+    const size_t live = vxhost_pool_live(pool);
+
+    vxhost_pool_fail_at(pool, 1);
+    EXPECT_EQ(zrand_clone_vx(pool, 3, from), nullptr);
+    EXPECT_EQ(vxhost_pool_live(pool), live);
+    vxhost_pool_fail_at(pool, 2); // the stream succeeds, its state block fails
+    EXPECT_EQ(zrand_clone_vx(pool, 3, from), nullptr);
+    EXPECT_EQ(vxhost_pool_live(pool), live) << "the stream was given back";
+    vxhost_pool_fail_at(pool, 0);
+
+    ZRAND_S* c = zrand_clone_vx(pool, 3, from);
+    ASSERT_NE(c, nullptr);
+    EXPECT_EQ(vxhost_pool_live(pool), live + 2);
+    void* blob = c->Blob;
+    pool->memFree(pool, blob);
+    pool->memFree(pool, c);
+    EXPECT_EQ(vxhost_pool_live(pool), live);
+    EXPECT_EQ(journalCount(), countSeverity(VXSeverityNote)) << journalDump();
+
+    // A source without state still clones.
+    auto empty = vxtest::zeroed<ZRAND_S>();
+    ZRAND_S* e = zrand_clone_vx(pool, 1, empty.get());
+    ASSERT_NE(e, nullptr);
+    EXPECT_EQ(e->IsUsable, 1);
+    EXPECT_NE(e->Blob, nullptr);
+}
+
+} // namespace

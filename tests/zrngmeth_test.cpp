@@ -1,0 +1,277 @@
+// Method selection: every name and alias in any case and with blanks around
+// it, 8-bit and VXChar names, the 16-character limit, the registry default
+// and the MTHYBRID fallback.
+//
+// Engines that are not built yet leave their descriptor empty; their rows
+// check the interim fallback and then skip, so the table tightens by itself
+// as the engines land.
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "subs/zrng.h"
+#include "subs/zrngmsg.h"
+#include "support/host_fixture.h"
+
+namespace {
+
+using Setup = void (*)(zrngptr, uint64_t);
+
+constexpr VXStatus kBadMethod = ZRNG_S_BAD_METHOD;
+constexpr VXStatus kNoEngine = ZRNG_S_NO_ENGINE;
+
+ZRNG_S direct(Setup setup)
+{
+    ZRNG_S d;
+    std::memset(&d, 0, sizeof d);
+    setup(&d, 0);
+    return d;
+}
+
+// Same engine: same name and capabilities, and the same operations.
+::testing::AssertionResult sameEngine(const ZRNG_S& got, const ZRNG_S& want)
+{
+    if (std::strcmp(got.zrng_name, want.zrng_name) != 0)
+        return ::testing::AssertionFailure() << "engine " << got.zrng_name << ", wanted "
+                                             << want.zrng_name;
+    if (got.zrng_has != want.zrng_has || got.zrng_bits != want.zrng_bits ||
+        got.zrng_state_size != want.zrng_state_size || got.zrng_max_seed != want.zrng_max_seed ||
+        got.zrng_max_key != want.zrng_max_key)
+        return ::testing::AssertionFailure() << "descriptor values of " << got.zrng_name << " differ";
+    if (got.zrng_double_open != want.zrng_double_open || got.zrng_seed_64 != want.zrng_seed_64 ||
+        got.zrng_uint64 != want.zrng_uint64 || got.zrng_blob_size != want.zrng_blob_size)
+        return ::testing::AssertionFailure() << "operations of " << got.zrng_name << " differ";
+    return ::testing::AssertionSuccess();
+}
+
+VXStatus select8(const std::string& name, ZRNG_S& d, int length = -1)
+{
+    std::vector<char> buf(name.begin(), name.end());
+    buf.push_back('\0');
+    return zrngmeth(buf.data(), length, &d, 0);
+}
+
+VXStatus selectVx(const std::string& name, ZRNG_S& d, int length = -1)
+{
+    vxtest::VxText t(name);
+    return zrngmeth(reinterpret_cast<char*>(t.data()), length, &d, 0x1);
+}
+
+class MethodSelection : public vxtest::HostFixture {
+protected:
+    void SetUp() override
+    {
+        // Notes and above: zrngmeth itself must stay silent even then.
+        setText("OSENV.QOR_RNG_MESSAGES", "NOTE");
+    }
+    ZRNG_S d{};
+};
+
+// ---- the table ------------------------------------------------------------------
+struct Row {
+    const char* name;
+    Setup engine;
+    VXStatus final; // 0, or 0x8C7FE80C for the engines that never run here
+};
+
+std::ostream& operator<<(std::ostream& os, const Row& r) { return os << r.name; }
+
+const Row kRows[] = {
+    {"MTHYBRID", zrnfMTHYBRID, 0},
+    {"MT1998", zrnfMT1998, 0},
+    {"MT2002", zrnfMT32, 0},
+    {"MT32", zrnfMT32, 0},
+    {"MT64", zrnfMT64, 0},
+    {"MT", zrnfMT64, 0},
+    {"MH3", zrnfMH3, 0},
+    {"PCG32I", zrnfPCG32I, 0},
+    {"PCG64I", zrnfPCG64I, 0},
+    {"PCG", zrnfPCG64I, 0},
+    {"RDRAND", zrnfMTHYBRID, kNoEngine},
+    {"HARDWARE", zrnfMTHYBRID, kNoEngine},
+    {"HARD", zrnfMTHYBRID, kNoEngine},
+    {"TRNG", zrnfMTHYBRID, kNoEngine},
+    {"FRY2X32", zrnfFRY2X32, 0},
+    {"THREEFRY2X32", zrnfFRY2X32, 0},
+    {"FRY2X64", zrnfFRY2X64, 0},
+    {"THREEFRY2X64", zrnfFRY2X64, 0},
+    {"TF2", zrnfFRY2X64, 0},
+    {"FRY4X64", zrnfFRY4X64, 0},
+    {"THREEFRY4X64", zrnfFRY4X64, 0},
+    {"THREEFRY", zrnfFRY4X64, 0},
+    {"TF4", zrnfFRY4X64, 0},
+    {"TF", zrnfFRY4X64, 0},
+    {"XOR64", zrnfXOR64, 0},
+    {"XOR128", zrnfXOR128, 0},
+    {"XOR1024", zrnfXOR1024, 0},
+    {"XOR4096", zrnfXOR4096, 0},
+    {"XORGENS", zrnfXORGENS, 0},
+    {"SUBKEY32", zrnfSUBKEY32, 0},
+    {"SUBKEY64", zrnfSUBKEY64, 0},
+    {"TORVEL", zrnfMTHYBRID, kNoEngine},
+};
+
+std::string lower(std::string s)
+{
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string alternate(std::string s)
+{
+    for (size_t i = 0; i < s.size(); i += 2)
+        s[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(s[i])));
+    return s;
+}
+
+class MethodTable : public ::testing::TestWithParam<Row>, public vxtest::TestHost {};
+
+TEST_P(MethodTable, EveryFormOfTheNameSelectsItsEngine)
+{
+    const Row& row = GetParam();
+    const ZRNG_S want = direct(row.engine);
+    const bool pending = row.final == 0 && want.zrng_state_size == 0;
+    const VXStatus status = pending ? kNoEngine : row.final;
+    const ZRNG_S expected = pending ? direct(zrnfMTHYBRID) : want;
+
+    const std::string n = row.name;
+    // Built with append: g++ 12 warns falsely (-Wrestrict) on operator+ here.
+    std::string padded(2, ' ');
+    padded.append(n).append(3, ' ');
+    std::string led(1, ' ');
+    led.append(lower(n));
+    for (const std::string& form : {n, lower(n), alternate(n), padded, led}) {
+        ZRNG_S d{};
+        EXPECT_EQ(select8(form, d), status) << "'" << form << "'";
+        EXPECT_TRUE(sameEngine(d, expected)) << "'" << form << "'";
+        ZRNG_S v{};
+        EXPECT_EQ(selectVx(form, v), status) << "VXChar '" << form << "'";
+        EXPECT_TRUE(sameEngine(v, expected)) << "VXChar '" << form << "'";
+    }
+    // An explicit length counts characters, trailing text beyond it ignored.
+    ZRNG_S d{};
+    std::string longer = n;
+    longer.append("XYZ");
+    EXPECT_EQ(select8(longer, d, static_cast<int>(n.size())), status);
+    EXPECT_TRUE(sameEngine(d, expected));
+    EXPECT_EQ(journalCount(), 0u) << journalDump();
+
+    if (pending) GTEST_SKIP() << row.name << ": engine not built yet, MTHYBRID fallback checked";
+}
+
+INSTANTIATE_TEST_SUITE_P(AllNames, MethodTable, ::testing::ValuesIn(kRows),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- names that are not accepted --------------------------------------------------
+TEST_F(MethodSelection, RejectedNamesInstallMthybrid)
+{
+    const ZRNG_S hybrid = direct(zrnfMTHYBRID);
+    const char* rejected[] = {
+        "mt 64",             // inner blank
+        "\tmt64",            // only U+0020 is a blank
+        "mt64\t",
+        "MTHYBRIDMTHYBRID",  // 16 characters
+        "MTHYBRIDMTHYBRI",   // 15, but no such name
+        "ABC", "1MT64", "QMT64", "MT64X", "M", "TF3",
+    };
+    for (const char* name : rejected) {
+        ZRNG_S d{};
+        EXPECT_EQ(select8(name, d), kBadMethod) << "'" << name << "'";
+        EXPECT_TRUE(sameEngine(d, hybrid)) << "'" << name << "'";
+        ZRNG_S v{};
+        EXPECT_EQ(selectVx(name, v), kBadMethod) << "VXChar '" << name << "'";
+        EXPECT_TRUE(sameEngine(v, hybrid)) << "VXChar '" << name << "'";
+    }
+    // A letter beyond ASCII is transcoded, and matches nothing.
+    ZRNG_S l{};
+    EXPECT_EQ(select8("MT64\xC3\xA9", l), kBadMethod);
+    EXPECT_TRUE(sameEngine(l, hybrid));
+    // The limit applies after trimming: sixteen bytes that trim to four pass.
+    ZRNG_S d{};
+    EXPECT_EQ(select8("      mt64      ", d), 0);
+    EXPECT_STREQ(d.zrng_name, "MT64");
+    EXPECT_EQ(selectVx("      mt64      ", d), 0);
+    EXPECT_STREQ(d.zrng_name, "MT64");
+    // Sixteen units after trimming fail even when the first four would match.
+    EXPECT_EQ(select8("MT64           X", d), kBadMethod);
+    EXPECT_STREQ(d.zrng_name, "MTHYBRID");
+    EXPECT_EQ(select8("MT64           X", d, 4), 0);
+    EXPECT_EQ(journalCount(), 0u) << journalDump();
+}
+
+TEST_F(MethodSelection, FallbackRewritesAFilledDescriptorCompletely)
+{
+    ZRNG_S d{};
+    ASSERT_EQ(select8("MT64", d), 0);
+    EXPECT_EQ(select8("TORVEL", d), kNoEngine);
+    const ZRNG_S hybrid = direct(zrnfMTHYBRID);
+    EXPECT_EQ(std::memcmp(&d, &hybrid, sizeof d), 0);
+    ASSERT_EQ(select8("MT64", d), 0);
+    EXPECT_EQ(select8("nonsense", d), kBadMethod);
+    EXPECT_EQ(std::memcmp(&d, &hybrid, sizeof d), 0);
+}
+
+TEST_F(MethodSelection, NullDescriptorIsIgnored)
+{
+    char name[] = "MT64";
+    EXPECT_EQ(zrngmeth(name, -1, nullptr, 0), 0);
+    EXPECT_EQ(zrngmeth(nullptr, 5, nullptr, 1), 0);
+}
+
+// ---- the registry default --------------------------------------------------------------
+TEST_F(MethodSelection, AbsentOrEmptyNameReadsTheRegistry)
+{
+    ZRNG_S d{};
+    // Nothing in the registry: MTHYBRID, and that is no failure.
+    EXPECT_EQ(zrngmeth(nullptr, 7, &d, 0), 0);
+    EXPECT_STREQ(d.zrng_name, "MTHYBRID");
+    setText("OSENV.QOR_RNG_METHOD", "");
+    EXPECT_EQ(select8("", d), 0);
+    EXPECT_STREQ(d.zrng_name, "MTHYBRID");
+
+    setText("OSENV.QOR_RNG_METHOD", "mt1998");
+    EXPECT_EQ(zrngmeth(nullptr, -1, &d, 0), 0);
+    EXPECT_STREQ(d.zrng_name, "MT1998");
+    EXPECT_EQ(select8("    ", d), 0) << "all blanks is no name";
+    EXPECT_STREQ(d.zrng_name, "MT1998");
+    EXPECT_EQ(select8("MT64", d, 0), 0) << "length 0 is no name";
+    EXPECT_STREQ(d.zrng_name, "MT1998");
+    EXPECT_EQ(selectVx("", d), 0);
+    EXPECT_STREQ(d.zrng_name, "MT1998");
+    // A name given wins over the registry.
+    EXPECT_EQ(select8("mt64", d), 0);
+    EXPECT_STREQ(d.zrng_name, "MT64");
+    EXPECT_EQ(journalCount(), 0u) << journalDump();
+}
+
+TEST_F(MethodSelection, RegistryValueIsNotTrimmed)
+{
+    ZRNG_S d{};
+    for (const char* value : {" MT64", "MT64 ", "MT 64", "MTHYBRIDXXXXXXXXX"}) {
+        setText("OSENV.QOR_RNG_METHOD", value);
+        EXPECT_EQ(zrngmeth(nullptr, 0, &d, 0), kBadMethod) << "'" << value << "'";
+        EXPECT_STREQ(d.zrng_name, "MTHYBRID");
+    }
+    setText("OSENV.QOR_RNG_METHOD", "TORVEL");
+    EXPECT_EQ(zrngmeth(nullptr, 0, &d, 0), kNoEngine);
+    EXPECT_STREQ(d.zrng_name, "MTHYBRID");
+}
+
+TEST_F(MethodSelection, RegistryAliasSelectsItsEngine)
+{
+    setText("OSENV.QOR_RNG_METHOD", "pcg");
+    ZRNG_S d{};
+    const ZRNG_S pcg = direct(zrnfPCG64I);
+    if (pcg.zrng_state_size == 0) {
+        EXPECT_EQ(zrngmeth(nullptr, 0, &d, 0), kNoEngine);
+        EXPECT_STREQ(d.zrng_name, "MTHYBRID");
+        GTEST_SKIP() << "PCG64I not built yet";
+    }
+    EXPECT_EQ(zrngmeth(nullptr, 0, &d, 0), 0);
+    EXPECT_TRUE(sameEngine(d, pcg));
+}
+
+} // namespace
