@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdio>
 #include <cmath>
 #include <cstring>
 #include <string>
@@ -82,6 +83,17 @@ struct Bare {
     static constexpr uint64_t max_seed = 0x7FFFFFFF, max_key = 0;
     static uint32_t step(state& s) { return static_cast<uint32_t>(s.outs[s.pos++ % s.n]); }
     static void seed(state& s, uint32_t x) { s.seeded = x; }
+};
+struct Seedless { // a hardware source: no seed, key, thread, import or dump
+    using state = ScriptState;
+    static constexpr const char* name = "HW";
+    static constexpr const char* label = "Hardware";
+    static constexpr uint32_t bits = 64;
+    static constexpr uint64_t has = 0x3801;
+    static constexpr VXMemSize state_size = 0;
+    static constexpr uint32_t log2_period = 0;
+    static constexpr uint64_t max_seed = 0, max_key = 0;
+    static uint64_t step(state& s) { return s.outs[s.pos++ % s.n]; }
 };
 struct LongLabel : Bare {
     static constexpr const char* label =
@@ -180,6 +192,14 @@ TEST(TemplateSetup, CutsNameAndLabelAndStubsMissingOperations)
     EXPECT_EQ(q.zrng_key_double(b.p(), 5.0), 0);
     EXPECT_EQ(q.zrng_thread_32(b.p(), 5), 0);
     EXPECT_EQ(q.zrng_thread_64(b.p(), 5), 0);
+    ZRNG_S h = setUp<Seedless>();
+    EXPECT_EQ(h.zrng_seed_32(b.p(), 9), 0);
+    EXPECT_EQ(h.zrng_seed_64(b.p(), 9), 0);
+    EXPECT_EQ(h.zrng_seed_double(b.p(), 9.0), 0);
+    EXPECT_EQ(b.s.seeded, 0u);
+    EXPECT_NE(h.zrng_double_32_open_open, nullptr); // both families
+    EXPECT_NE(h.zrng_double_64_open_open, nullptr);
+    EXPECT_EQ(h.zrng_double_32_closed_open(b.p()), 0.0); // the high half of 5
     // A 31-bit engine is a 32-bit engine for widths.
     EXPECT_EQ(q.zrng_seed_32(b.p(), 9), 2);
     EXPECT_EQ(q.zrng_seed_64(b.p(), 9), 1);
@@ -548,6 +568,135 @@ TEST_F(ImportCase, PartialAndRepeat)
     EXPECT_EQ(q.zrng_state(b.p(), in, 3, ZRNG_STATE_REPEAT | ZRNG_STATE_PARTIAL), 3);
     for (size_t i = 0; i < kArea; ++i) EXPECT_EQ(b.s.area[i], in[i % 3]) << i;
     for (uint8_t c : b.s.beyond) EXPECT_EQ(c, 0xBB);
+}
+
+// ---- journal: dumps and set-up messages -------------------------------------------
+
+struct DumpState {
+    uint32_t w[11]; // 44 bytes: eleven 32-bit elements, five whole 64-bit ones
+};
+struct DumpEngine {
+    using state = DumpState;
+    static constexpr const char* name = "DUMPER";
+    static constexpr const char* label = "Dump test engine";
+    static constexpr uint32_t bits = 32;
+    static constexpr uint64_t has = 0x080B;
+    static constexpr VXMemSize state_size = 40;
+    static constexpr uint32_t log2_period = 0;
+    static constexpr uint64_t max_seed = 0xFFFFFFFFu, max_key = 0;
+    static uint32_t step(state& s) { return s.w[0]++; }
+    static void seed(state& s, uint32_t x) { s.w[0] = x; }
+};
+struct NoDump : DumpEngine {
+    static constexpr uint64_t has = 0x0809;
+};
+
+class TemplateJournal : public vxtest::HostFixture {
+protected:
+    DumpState blob{};
+    void SetUp() override
+    {
+        for (uint32_t i = 0; i < 11; ++i) blob.w[i] = 0x10000000u * (i + 1) + i;
+        blob.w[3] = 7; // short values are padded to the field width
+    }
+    std::vector<std::string> lines()
+    {
+        std::vector<std::string> out;
+        for (const auto& e : takeJournal()) {
+            EXPECT_EQ(e.severity, VXSeverityNull);
+            EXPECT_EQ(e.code, 0);
+            out.push_back(e.text);
+        }
+        return out;
+    }
+    std::string line32(int first, int count)
+    {
+        std::string out;
+        char buf[64];
+        for (int i = first; i < first + count; ++i) {
+            std::snprintf(buf, sizeof buf, i == first ? "   %3i: %8x" : "  %3i: %8x", i, blob.w[i]);
+            out += buf;
+        }
+        return out;
+    }
+    std::string line64(int first, int count)
+    {
+        std::string out;
+        char buf[64];
+        for (int i = first; i < first + count; ++i) {
+            unsigned long long v;
+            std::memcpy(&v, reinterpret_cast<const uint8_t*>(&blob) + 8 * i, 8);
+            std::snprintf(buf, sizeof buf, i == first ? "   %3i: %16llx" : "  %3i: %16llx", i, v);
+            out += buf;
+        }
+        return out;
+    }
+};
+
+const std::string kOmitted = "        Further elements omitted.";
+
+TEST_F(TemplateJournal, Dump32LineShapes)
+{
+    ZRNG_S q = setUp<DumpEngine>();
+    clearJournal();
+    q.zrng_dump_blob_32(&blob, 0);
+    EXPECT_EQ(lines(), std::vector<std::string>{kOmitted});
+    q.zrng_dump_blob_32(&blob, -3);
+    EXPECT_EQ(lines(), std::vector<std::string>{kOmitted});
+    q.zrng_dump_blob_32(&blob, 6);
+    EXPECT_EQ(lines(), (std::vector<std::string>{line32(0, 4), line32(4, 2), kOmitted}));
+    q.zrng_dump_blob_32(&blob, 1000);
+    EXPECT_EQ(lines(), (std::vector<std::string>{line32(0, 4), line32(4, 4), line32(8, 3)}));
+    q.zrng_dump_blob_32(&blob, 11);
+    EXPECT_EQ(lines().size(), 3u);
+    q.zrng_dump_blob_32(&blob, 9);
+    EXPECT_EQ(lines(), (std::vector<std::string>{line32(0, 4), line32(4, 4), line32(8, 1), kOmitted}));
+    EXPECT_EQ(line32(0, 2), "     0: 10000000    1: 20000001");
+    EXPECT_EQ(line32(3, 1), "     3:        7");
+}
+
+TEST_F(TemplateJournal, Dump64LineShapesAndStubs)
+{
+    ZRNG_S q = setUp<DumpEngine>();
+    clearJournal();
+    q.zrng_dump_blob_64(&blob, 400);
+    EXPECT_EQ(lines(), (std::vector<std::string>{line64(0, 4), line64(4, 1)}));
+    q.zrng_dump_blob_64(&blob, 3);
+    EXPECT_EQ(lines(), (std::vector<std::string>{line64(0, 3), kOmitted}));
+    EXPECT_EQ(line64(2, 1), "     2: 6000000550000004");
+
+    ZRNG_S n = setUp<NoDump>();
+    clearJournal();
+    n.zrng_dump_blob_32(&blob, 100);
+    n.zrng_dump_blob_64(&blob, 0);
+    EXPECT_TRUE(lines().empty());
+
+    // Without a journal the dump writes nothing and does not fail.
+    vxhost_journal_detach(host(), 1);
+    q.zrng_dump_blob_32(&blob, 5);
+    vxhost_journal_detach(host(), 0);
+    EXPECT_TRUE(lines().empty());
+}
+
+TEST_F(TemplateJournal, SetUpAndBlobSizeMessages)
+{
+    setText("OSENV.QOR_RNG_MESSAGES", "ALL");
+    clearJournal();
+    ZRNG_S q = setUp<DumpEngine>();
+    ZRNG_S b = setUp<Bare>();
+    EXPECT_EQ(q.zrng_blob_size(), 44u);
+    auto j = takeJournal();
+    ASSERT_EQ(j.size(), 3u) << journalDump();
+    EXPECT_EQ(j[0].code, static_cast<VXStatus>(0x8C7FE851u));
+    EXPECT_NE(j[0].text.find("Dump test engine"), std::string::npos) << j[0].text;
+    EXPECT_EQ(j[1].code, static_cast<VXStatus>(0x8C7FE851u));
+    EXPECT_NE(j[1].text.find("ABCDEFGHIJKLMNO"), std::string::npos) << j[1].text; // no label: name
+    EXPECT_EQ(j[1].text.find("ABCDEFGHIJKLMNOP"), std::string::npos);
+    EXPECT_EQ(j[2].code, static_cast<VXStatus>(0x8C7FE852u));
+    EXPECT_NE(j[2].text.find("DUMPER"), std::string::npos) << j[2].text;
+    EXPECT_NE(j[2].text.find("44"), std::string::npos) << j[2].text;
+    EXPECT_EQ(j[0].severity, VXSeverityNote);
+    (void)b;
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <random>
 #include <sstream>
@@ -469,6 +470,47 @@ TEST(MtDistribution, InfiniteKeepsLowBitsRandomForSmallResults)
     }
     ASSERT_GT(small, 3500);
     EXPECT_NEAR(odd, small / 2.0, 5.5 * std::sqrt(small / 4.0));
+}
+
+// ---- dumps through the host journal ----------------------------------------------
+
+class MtDump : public vxtest::HostFixture {};
+
+TEST_F(MtDump, ElementCountsAndTheReadPosition)
+{
+    ZRNG_S q = descriptor(zrnfMT32);
+    Mt32Blob b;
+    q.zrng_seed_32(&b, 5489);
+    clearJournal();
+    q.zrng_dump_blob_32(&b, 1000);
+    auto j = takeJournal();
+    ASSERT_EQ(j.size(), 157u); // 625 elements, four to a line
+    EXPECT_EQ(j.back().text, "   624:      270"); // mti = 624
+    char want[128];
+    std::snprintf(want, sizeof want, "     0: %8x    1: %8x    2: %8x    3: %8x", 5489u, b.mt[1], b.mt[2],
+                  b.mt[3]);
+    EXPECT_EQ(j.front().text, want);
+    q.zrng_dump_blob_64(&b, 1000);
+    j = takeJournal();
+    ASSERT_EQ(j.size(), 78u); // 312 elements, mt[2i] in the low half
+    std::snprintf(want, sizeof want, "     0: %16llx", (unsigned long long)b.mt[1] << 32 | b.mt[0]);
+    EXPECT_EQ(j.front().text.substr(0, 24), want);
+
+    ZRNG_S r = descriptor(zrnfMT64);
+    Mt64Blob c;
+    c.pad = 0;
+    r.zrng_seed_64(&c, 5489);
+    clearJournal();
+    r.zrng_dump_blob_64(&c, 400);
+    j = takeJournal();
+    ASSERT_EQ(j.size(), 79u); // 313 elements
+    EXPECT_EQ(j.back().text, "   312:              138"); // mti = 312
+    r.zrng_dump_blob_32(&c, 1000);
+    EXPECT_EQ(takeJournal().size(), 157u); // 626 elements
+    r.zrng_dump_blob_32(&c, 625);
+    j = takeJournal();
+    ASSERT_EQ(j.size(), 158u);
+    EXPECT_EQ(j.back().text, "        Further elements omitted.");
 }
 
 } // namespace
