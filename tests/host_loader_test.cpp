@@ -1,0 +1,199 @@
+/* Loading the real module by name into a host, and the loader's refusals. */
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+
+#include "ext/vxalea.h"
+#include "host/vxhost_api.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class LoaderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        host = vxhost_create();
+        ASSERT_NE(host, nullptr);
+    }
+    void TearDown() override
+    {
+        vxhost_destroy(host);
+        if (!scratch.empty()) fs::remove_all(scratch);
+    }
+
+    /* A directory holding lib<name>.so as a link to target. */
+    std::string dirWith(const std::string& name, const fs::path& target)
+    {
+        if (scratch.empty()) {
+            char tmpl[] = "/tmp/vxhost_loader_XXXXXX";
+            scratch = mkdtemp(tmpl);
+        }
+        fs::create_symlink(target, fs::path(scratch) / ("lib" + name + ".so"));
+        return scratch;
+    }
+
+    std::string error() const { return vxhost_last_error(host); }
+
+    VXHost* host = nullptr;
+    std::string scratch;
+};
+
+TEST_F(LoaderTest, LoadsTheModuleByNameAndReportsVersions)
+{
+    VXHostModule* m = vxhost_load(host, "vxalea", VXALEA_MODULE_DIR);
+    ASSERT_NE(m, nullptr) << error();
+    EXPECT_EQ(fs::path(vxhost_module_path(m)), fs::path(VXALEA_MODULE_DIR) / "libvxalea.so");
+    size_t req[3], ver[3];
+    vxhost_module_versions(m, req, ver);
+    EXPECT_EQ(req[0], 9u);
+    EXPECT_EQ(req[1], 1u);
+    EXPECT_EQ(req[2], 1u);
+    EXPECT_EQ(ver[0], 1u);
+    EXPECT_EQ(ver[1], 0u);
+    EXPECT_EQ(ver[2], 0u);
+
+    /* The header fields the host fills. */
+    auto* ext = static_cast<VXExtension*>(vxhost_module_extension(m));
+    ASSERT_NE(ext, nullptr);
+    EXPECT_EQ(ext->hndl, vxhost_handle(host));
+    EXPECT_NE(ext->handle, nullptr);
+    EXPECT_STREQ(ext->generic.name, "vxalea");
+    ASSERT_NE(ext->findFunction, nullptr);
+    void* ver1 = vxhost_module_symbol(m, "vxvercn1");
+    EXPECT_NE(ver1, nullptr);
+    EXPECT_EQ(ext->findFunction(ext, "vxvercn1"), ver1);
+    EXPECT_EQ(vxhost_module_symbol(m, "no_such_symbol"), nullptr);
+
+    /* The entry made its work pool and its lock; an unknown task does not
+     * take the lock. */
+    EXPECT_EQ(vxhost_live_pools(host), 1u);
+    EXPECT_GT(vxhost_live_allocations(host), 0u);
+    auto* rec = reinterpret_cast<VXALEA*>(ext);
+    ASSERT_NE(rec->runTask, nullptr);
+    EXPECT_EQ(rec->runTask(rec, 4, nullptr, 0), VX_STATUS_UNSUPPORTED);
+    EXPECT_EQ(vxhost_lock_acquisitions(host), 0u);
+
+    vxhost_unload(m);
+    EXPECT_EQ(vxhost_live_pools(host), 0u);
+    EXPECT_EQ(vxhost_live_allocations(host), 0u);
+}
+
+TEST_F(LoaderTest, TheLoadedModuleWritesCatalogueMessagesThroughThisHost)
+{
+    VXHostModule* m = vxhost_load(host, "vxalea", VXALEA_MODULE_DIR);
+    ASSERT_NE(m, nullptr) << error();
+    using Msg = VXStatus (*)(VXSeverity, VXStatus, ...);
+    auto zrngmsg = reinterpret_cast<Msg>(vxhost_module_symbol(m, "zrngmsg"));
+    ASSERT_NE(zrngmsg, nullptr);
+    vxhost_journal_clear(host);
+    /* Errors are shown with no configuration; the limit counter lands in
+     * this host's registry. */
+    EXPECT_EQ(zrngmsg(VXSeverityError, static_cast<VXStatus>(0x8C7FE852u), "MT64", static_cast<VXMemSize>(2504)), 0);
+    ASSERT_EQ(vxhost_journal_count(host), 1u);
+    VXJournalLine line{};
+    ASSERT_EQ(vxhost_journal_line(host, 0, &line), 0);
+    EXPECT_EQ(static_cast<uint32_t>(line.code), 0x8C7FE852u);
+    EXPECT_EQ(line.severity, VXSeverityError);
+    char expected[256];
+    vxhost_format_status(expected, sizeof expected, static_cast<VXStatus>(0x8C7FE852u), "MT64",
+                         static_cast<size_t>(2504));
+    EXPECT_STREQ(line.text, expected);
+    EXPECT_EQ(vxhost_kind(host, "OSENV.QOR_RNG_ERROR_LIMIT"), VXNameQORLong);
+    vxhost_unload(m);
+}
+
+TEST_F(LoaderTest, FindsTheModuleThroughTheEnvironmentAndReloads)
+{
+    ASSERT_EQ(setenv("VXHOST_MODULE_PATH", "/nonexistent:" VXALEA_MODULE_DIR, 1), 0);
+    VXHostModule* m = vxhost_load(host, "vxalea", nullptr);
+    unsetenv("VXHOST_MODULE_PATH");
+    ASSERT_NE(m, nullptr) << error();
+    vxhost_unload(m);
+    /* Unloaded and loaded again: the new copy binds this host afresh. */
+    m = vxhost_load(host, "vxalea", VXALEA_MODULE_DIR);
+    ASSERT_NE(m, nullptr) << error();
+    EXPECT_EQ(vxhost_live_pools(host), 1u);
+    /* Left loaded on purpose: vxhost_destroy unloads it (the leak checker
+     * of the sanitizer build watches this). */
+}
+
+TEST_F(LoaderTest, RefusesWithAClearReason)
+{
+    EXPECT_EQ(vxhost_load(host, "vxnothere", VXALEA_MODULE_DIR), nullptr);
+    EXPECT_NE(error().find("module 'vxnothere' not found on search path"), std::string::npos) << error();
+    EXPECT_NE(error().find(VXALEA_MODULE_DIR), std::string::npos) << error();
+
+    EXPECT_EQ(vxhost_load(host, "../lib/vxalea", VXALEA_MODULE_DIR), nullptr);
+    EXPECT_NE(error().find("invalid module name"), std::string::npos) << error();
+    EXPECT_EQ(vxhost_load(host, nullptr, nullptr), nullptr);
+    EXPECT_EQ(vxhost_load(host, "", nullptr), nullptr);
+
+    /* A library that is no module at all. */
+    const fs::path libm = "/lib/x86_64-linux-gnu/libm.so.6";
+    if (fs::exists(libm)) {
+        std::string dir = dirWith("notamodule", libm);
+        EXPECT_EQ(vxhost_load(host, "notamodule", dir.c_str()), nullptr);
+        EXPECT_NE(error().find("symbol vxextver missing in"), std::string::npos) << error();
+    }
+    /* The module under a name it has no entry for. */
+    std::string dir = dirWith("other", fs::path(VXALEA_MODULE_DIR) / "libvxalea.so");
+    EXPECT_EQ(vxhost_load(host, "other", dir.c_str()), nullptr);
+    EXPECT_NE(error().find("entry function 'other' missing"), std::string::npos) << error();
+    EXPECT_EQ(vxhost_live_pools(host), 0u);
+}
+
+TEST_F(LoaderTest, AFailingEntryLeavesNothingBehind)
+{
+    vxhost_fail_pool_create(host, 1);
+    EXPECT_EQ(vxhost_load(host, "vxalea", VXALEA_MODULE_DIR), nullptr);
+    EXPECT_NE(error().find("entry 'vxalea'"), std::string::npos) << error();
+    EXPECT_NE(error().find("returned null"), std::string::npos) << error();
+
+    vxhost_fail_lock_create(host, 1);
+    EXPECT_EQ(vxhost_load(host, "vxalea", VXALEA_MODULE_DIR), nullptr);
+    EXPECT_EQ(vxhost_live_pools(host), 0u);
+    EXPECT_EQ(vxhost_live_allocations(host), 0u);
+
+    vxhost_fail_new_pools_at(host, 1);
+    EXPECT_EQ(vxhost_load(host, "vxalea", VXALEA_MODULE_DIR), nullptr);
+    EXPECT_EQ(vxhost_live_pools(host), 0u);
+    vxhost_fail_new_pools_at(host, 0);
+
+    VXHostModule* m = vxhost_load(host, "vxalea", VXALEA_MODULE_DIR);
+    ASSERT_NE(m, nullptr) << error();
+    vxhost_unload(m);
+    EXPECT_EQ(vxhost_live_pools(host), 0u);
+    EXPECT_EQ(vxhost_live_allocations(host), 0u);
+    EXPECT_EQ(vxhost_host_errors(host), 0u);
+}
+
+TEST(HostInfoTool, PrintsVersionsAndFailsClearly)
+{
+    const std::string tool = std::string(VXALEA_BIN_DIR) + "/vxhostinfo";
+    if (access(tool.c_str(), X_OK) != 0) GTEST_SKIP() << "vxhostinfo not built";
+    const std::string out = "/tmp/vxhostinfo_test_" + std::to_string(getpid());
+    std::string cmd = tool + " -p " VXALEA_MODULE_DIR " OSENV.QOR_RNG_MESSAGES=ALL > " + out + " 2>&1";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    std::string text;
+    {
+        FILE* f = std::fopen(out.c_str(), "r");
+        ASSERT_NE(f, nullptr);
+        char buf[4096];
+        size_t n = std::fread(buf, 1, sizeof buf, f);
+        text.assign(buf, n);
+        std::fclose(f);
+    }
+    EXPECT_NE(text.find("requires host   9.1.1"), std::string::npos) << text;
+    EXPECT_NE(text.find("module version  1.0.0"), std::string::npos) << text;
+    cmd = tool + " -p /nonexistent > " + out + " 2>&1";
+    int rc = std::system(cmd.c_str());
+    EXPECT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) == 1);
+    std::remove(out.c_str());
+}
+
+} // namespace
