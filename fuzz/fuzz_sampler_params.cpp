@@ -54,28 +54,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     q->NBuffer = 4;
     q->VBuffer = out;
     switch (which) {
-    case 0: buffer ? FillTheBufferBERNOULLI(q, a) : (void)GetOneVariateBERNOULLI(q, a); break;
-    case 1: buffer ? FillTheBufferBETA(q, a, b) : (void)GetOneVariateBETA(q, a, b); break;
-    case 2: buffer ? FillTheBufferBINOMIAL(q, n1, a) : (void)GetOneVariateBINOMIAL(q, n1, a); break;
-    case 3: buffer ? FillTheBufferCAUCHY(q) : (void)GetOneVariateCAUCHY(q); break;
-    case 4: buffer ? FillTheBufferCHISQUARE(q, a) : (void)GetOneVariateCHISQUARE(q, a); break;
-    case 5: buffer ? FillTheBufferERLANG(q, int32_t(n1)) : (void)GetOneVariateERLANG(q, int32_t(n1)); break;
-    case 6: buffer ? FillTheBufferEXPONENTIAL(q) : (void)GetOneVariateEXPONENTIAL(q); break;
-    case 7: buffer ? FillTheBufferF(q, a, b) : (void)GetOneVariateF(q, a, b); break;
-    case 8: buffer ? FillTheBufferGAMMA(q, a) : (void)GetOneVariateGAMMA(q, a); break;
-    case 9: buffer ? FillTheBufferGEOMETRIC(q, a) : (void)GetOneVariateGEOMETRIC(q, a); break;
+    case 0: buffer ? (void)FillTheBufferBERNOULLI(q, a) : (void)GetOneVariateBERNOULLI(q, a); break;
+    case 1: buffer ? (void)FillTheBufferBETA(q, a, b) : (void)GetOneVariateBETA(q, a, b); break;
+    case 2: buffer ? (void)FillTheBufferBINOMIAL(q, n1, a) : (void)GetOneVariateBINOMIAL(q, n1, a); break;
+    case 3: buffer ? (void)FillTheBufferCAUCHY(q) : (void)GetOneVariateCAUCHY(q); break;
+    case 4: buffer ? (void)FillTheBufferCHISQUARE(q, a) : (void)GetOneVariateCHISQUARE(q, a); break;
+    case 5: buffer ? (void)FillTheBufferERLANG(q, int32_t(n1)) : (void)GetOneVariateERLANG(q, int32_t(n1)); break;
+    case 6: buffer ? (void)FillTheBufferEXPONENTIAL(q) : (void)GetOneVariateEXPONENTIAL(q); break;
+    case 7: buffer ? (void)FillTheBufferF(q, a, b) : (void)GetOneVariateF(q, a, b); break;
+    case 8: buffer ? (void)FillTheBufferGAMMA(q, a) : (void)GetOneVariateGAMMA(q, a); break;
+    case 9: buffer ? (void)FillTheBufferGEOMETRIC(q, a) : (void)GetOneVariateGEOMETRIC(q, a); break;
     case 10:
-        buffer ? FillTheBufferHYPERGEOMETRIC(q, n1, n2, n3) : (void)GetOneVariateHYPERGEOMETRIC(q, n1, n2, n3);
+        buffer ? (void)FillTheBufferHYPERGEOMETRIC(q, n1, n2, n3) : (void)GetOneVariateHYPERGEOMETRIC(q, n1, n2, n3);
         break;
-    case 11: buffer ? FillTheBufferLOGNORMAL(q) : (void)GetOneVariateLOGNORMAL(q); break;
-    case 12: buffer ? FillTheBufferNEGBINOMIAL(q, a, b) : (void)GetOneVariateNEGBINOMIAL(q, a, b); break;
-    case 13: buffer ? FillTheBufferNORMAL(q) : (void)GetOneVariateNORMAL(q); break;
-    case 14: buffer ? FillTheBufferPOISSON(q, a) : (void)GetOneVariatePOISSON(q, a); break;
-    case 15: buffer ? FillTheBufferTABLE(q, tblcnt, table) : (void)GetOneVariateTABLE(q, tblcnt, table); break;
-    case 16: buffer ? FillTheBufferT(q, a) : (void)GetOneVariateT(q, a); break;
-    case 17: buffer ? FillTheBufferTRIANGLE(q, a) : (void)GetOneVariateTRIANGLE(q, a); break;
-    case 18: buffer ? FillTheBufferUNIFORM(q) : (void)GetOneVariateUNIFORM(q); break;
-    case 19: buffer ? FillTheBufferWEIBULL(q, a, b) : (void)GetOneVariateWEIBULL(q, a, b); break;
+    case 11: buffer ? (void)FillTheBufferLOGNORMAL(q) : (void)GetOneVariateLOGNORMAL(q); break;
+    case 12: buffer ? (void)FillTheBufferNEGBINOMIAL(q, a, b) : (void)GetOneVariateNEGBINOMIAL(q, a, b); break;
+    case 13: buffer ? (void)FillTheBufferNORMAL(q) : (void)GetOneVariateNORMAL(q); break;
+    case 14: buffer ? (void)FillTheBufferPOISSON(q, a) : (void)GetOneVariatePOISSON(q, a); break;
+    case 15: buffer ? (void)FillTheBufferTABLE(q, tblcnt, table) : (void)GetOneVariateTABLE(q, tblcnt, table); break;
+    case 16: buffer ? (void)FillTheBufferT(q, a) : (void)GetOneVariateT(q, a); break;
+    case 17: buffer ? (void)FillTheBufferTRIANGLE(q, a) : (void)GetOneVariateTRIANGLE(q, a); break;
+    case 18: buffer ? (void)FillTheBufferUNIFORM(q) : (void)GetOneVariateUNIFORM(q); break;
+    case 19: buffer ? (void)FillTheBufferWEIBULL(q, a, b) : (void)GetOneVariateWEIBULL(q, a, b); break;
     }
     return 0;
 }
