@@ -503,6 +503,33 @@ TEST_F(Streams, UnknownMethodStillGivesAUsableStream)
     EXPECT_EQ(z->rangen(z->Blob), peer());
 }
 
+TEST_F(Streams, MethodStatusComesFirstAndLaterProblemsAreStillReported)
+{
+    ZRANSTR* z = stream("TORVEL", 6);
+    z->UserKey = 2.5;
+    EXPECT_EQ(zrand_init(z), ZRNG_S_NO_ENGINE);
+    EXPECT_EQ(z->IsUsable, 1);
+    EXPECT_EQ(vxtest::methodText(z->Method), "MTHYBRID");
+    EXPECT_EQ(only(ZRNG_M_USER_KEY_BAD).text,
+              "The key 2.5 is not a whole number from 0 to 4294967295 as method MTHYBRID "
+              "requires; the key is not changed.");
+    EXPECT_EQ(z->Seed, 6u);
+}
+
+TEST_F(Streams, MethodNameMayBeGivenAsVXChar)
+{
+    vxtest::VxText text("  Mt64 ");
+    ZRANSTR* z = stream(nullptr, 13);
+    z->UserMethod = reinterpret_cast<char*>(text.data());
+    z->Flags = ZRAND_FLAG_VXCHAR_NAME;
+    ASSERT_EQ(zrand_init(z), 0);
+    EXPECT_EQ(vxtest::methodText(z->Method), "MT64");
+    EXPECT_EQ(z->Flags, static_cast<uint64_t>(ZRAND_FLAG_VXCHAR_NAME | ZRAND_FLAG_NAMED |
+                                              ZRAND_FLAG_NOTE_ISSUED));
+    vxtest::Mt64Uniform peer(13);
+    EXPECT_EQ(z->rangen(z->Blob), peer());
+}
+
 TEST_F(Streams, CallerZeroedRecordUsesItsEmbeddedAreas)
 {
     auto z = vxtest::zeroed<ZRANSTR>();
