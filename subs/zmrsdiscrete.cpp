@@ -1,0 +1,166 @@
+/* Geometric, hypergeometric, Bernoulli and tabled variates: no saved state;
+ * every result is a whole number returned as a double. */
+#include <cmath>
+#include <cstdint>
+
+#include "subs/zln1px.h"
+#include "subs/zmrsbuffer.h"
+#include "subs/zmrsmissing.h"
+#include "subs/zrand.h"
+
+namespace {
+
+using zmrs::Uniform;
+using zmrs::usable;
+
+/* Below this success probability counting trials would take over a thousand
+ * uniforms on average; one uniform through the inverse distribution function
+ * is cheaper. */
+constexpr double kGeometricInversion = 0.001;
+
+/* The counting method with pr >= 0.001 needs more draws than this with
+ * probability below 0.999^1000000 < 1e-434; a generator stuck above pr would
+ * otherwise never let it end. */
+constexpr int64_t kMaxGeometricDraws = 1000000;
+
+/* GEOMETRIC leaves 0 < pr <= 1 to the caller.  Outside that, or for a NaN,
+ * the missing value without a uniform drawn: pr <= 0 would count for ever. */
+bool geometricOk(double pr) { return pr > 0.0 && pr <= 1.0; }
+
+[[gnu::always_inline]] inline double geometricDraw(MRandPtr q, double pr)
+{
+    if (pr == 1.0) return 1.0;
+    const Uniform next(q);
+    if (pr < kGeometricInversion) return std::ceil(std::log(next()) / zln1px(-pr));
+    for (int64_t count = 1; count <= kMaxGeometricDraws; ++count)
+        if (next() <= pr) return static_cast<double>(count);
+    return zmrsMissing();
+}
+
+/* The draw counter is 32 bits wide, so more than 2^31 - 1 draws (possible
+ * only with nn above that) are refused with the missing value, no uniform
+ * drawn. */
+enum class HyperCase { Missing, Zero, Draw };
+
+HyperCase hyperCase(long nn, long n, long k)
+{
+    if (nn <= 0 || n > nn || k > nn) return HyperCase::Missing;
+    if (k > INT32_MAX) return HyperCase::Missing;
+    if (k <= 0 || n < 0) return HyperCase::Zero;
+    return HyperCase::Draw;
+}
+
+/* Sequential draws without replacement: the i-th item is marked with
+ * probability (marked left) / (items left).  Exactly k uniforms. */
+[[gnu::always_inline]] inline double hyperDraw(MRandPtr q, long nn, long n, int32_t k)
+{
+    const Uniform next(q);
+    int64_t x = 0;
+    double marked = static_cast<double>(n);
+    double left = static_cast<double>(nn);
+    for (int32_t i = 0; i < k && x <= n; ++i) {
+        if (next() <= marked / left) {
+            ++x;
+            marked -= 1.0;
+        }
+        left -= 1.0;
+    }
+    return static_cast<double>(x);
+}
+
+bool bernoulliOk(double p) { return p >= 0.0 && p <= 1.0; }
+
+[[gnu::always_inline]] inline double bernoulliDraw(MRandPtr q, double p)
+{
+    return Uniform(q)() <= p ? 1.0 : 0.0;
+}
+
+/* The table is used as given: no normalisation, no check of its entries.  A
+ * null table with entries to read gives the missing value, no uniform
+ * drawn. */
+bool tableOk(long count, const double* table) { return count <= 0 || table != nullptr; }
+
+[[gnu::always_inline]] inline double tableDraw(MRandPtr q, long count, const double* table)
+{
+    const double u = Uniform(q)();
+    double sum = 0.0;
+    for (long i = 0; i < count; ++i) {
+        sum += table[i];
+        if (u <= sum) return static_cast<double>(i) + 1.0;
+    }
+    return count > 0 ? static_cast<double>(count) + 1.0 : 1.0;
+}
+
+} // namespace
+
+extern "C" {
+
+VXAPI double GetOneVariateGEOMETRIC(MRandPtr q, double pr)
+{
+    zrand_check(q, 1);
+    if (!usable(q) || !geometricOk(pr)) return zmrsMissing();
+    return geometricDraw(q, pr);
+}
+
+VXAPI int FillTheBufferGEOMETRIC(MRandPtr q, double pr)
+{
+    zrand_check(q, 1);
+    return zmrs::fillTheBuffer(q, usable(q) && geometricOk(pr),
+                               [pr](MRandPtr r) { return geometricDraw(r, pr); });
+}
+
+VXAPI double GetOneVariateHYPERGEOMETRIC(MRandPtr q, long nn, long n, long k)
+{
+    zrand_check(q, 1);
+    switch (hyperCase(nn, n, k)) {
+    case HyperCase::Missing:
+        return zmrsMissing();
+    case HyperCase::Zero:
+        return 0.0;
+    case HyperCase::Draw:
+        break;
+    }
+    if (!usable(q)) return zmrsMissing();
+    return hyperDraw(q, nn, n, static_cast<int32_t>(k));
+}
+
+VXAPI int FillTheBufferHYPERGEOMETRIC(MRandPtr q, long nn, long n, long k)
+{
+    zrand_check(q, 1);
+    const HyperCase what = hyperCase(nn, n, k);
+    if (what == HyperCase::Zero)
+        return zmrs::fillTheBuffer(q, true, [](MRandPtr) { return 0.0; });
+    const int32_t draws = what == HyperCase::Draw ? static_cast<int32_t>(k) : 0;
+    return zmrs::fillTheBuffer(q, what == HyperCase::Draw && usable(q),
+                               [nn, n, draws](MRandPtr r) { return hyperDraw(r, nn, n, draws); });
+}
+
+VXAPI double GetOneVariateBERNOULLI(MRandPtr q, double p)
+{
+    zrand_check(q, 1);
+    if (!usable(q) || !bernoulliOk(p)) return zmrsMissing();
+    return bernoulliDraw(q, p);
+}
+
+VXAPI int FillTheBufferBERNOULLI(MRandPtr q, double p)
+{
+    zrand_check(q, 1);
+    return zmrs::fillTheBuffer(q, usable(q) && bernoulliOk(p),
+                               [p](MRandPtr r) { return bernoulliDraw(r, p); });
+}
+
+VXAPI double GetOneVariateTABLE(MRandPtr q, long tblcnt, double* tblptr)
+{
+    zrand_check(q, 1);
+    if (!usable(q) || !tableOk(tblcnt, tblptr)) return zmrsMissing();
+    return tableDraw(q, tblcnt, tblptr);
+}
+
+VXAPI int FillTheBufferTABLE(MRandPtr q, long tblcnt, double* tblptr)
+{
+    zrand_check(q, 1);
+    return zmrs::fillTheBuffer(q, usable(q) && tableOk(tblcnt, tblptr),
+                               [tblcnt, tblptr](MRandPtr r) { return tableDraw(r, tblcnt, tblptr); });
+}
+
+} // extern "C"
