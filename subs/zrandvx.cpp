@@ -278,7 +278,7 @@ int initImpl(S* z)
 template <class S>
 VXStatus cloneImpl(S* z, uint64_t key, const ZRAND_S* from)
 {
-    std::memcpy(z->Method, from->Method, sizeof(z->Method));
+    std::memmove(z->Method, from->Method, sizeof(z->Method)); /* from may be z */
     z->Seed = from->Seed;
     z->Thread = from->Thread;
     z->Functions = from->Functions;
