@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cfenv>
 #include <cstdio>
 #include <cmath>
 #include <cstring>
@@ -292,6 +293,30 @@ TEST(TemplateConvert, FiftyThreeAndSixtyFourBitFamiliesAtBoundaries)
     EXPECT_EQ(conv64(q.zrng_double_53_closed_closed, UINT64_MAX), 1.0);
     EXPECT_EQ(conv64(q.zrng_double_53_open_open, 0), 0x1p-53);
     EXPECT_EQ(conv64(q.zrng_double_53_open_open, UINT64_MAX), 1.0 - 0x1p-53);
+}
+
+// The 64-bit conversions avoid the compiler's branchy unsigned conversion;
+// they must still round exactly as double(u) does, in every rounding mode.
+TEST(TemplateConvert, SixtyFourBitConversionRoundsLikeTheCast)
+{
+    ZRNG_S q = setUp<S64>();
+    std::vector<uint64_t> us = {1, (1ull << 53) + 1, (1ull << 53) + 3, (1ull << 63) + 1024,
+                                (1ull << 63) + 1025, 0xFFFFFFFFFFFFF800ull, 0xFFFFFFFFFFFFFBFFull};
+    uint64_t x = 0x9E3779B97F4A7C15ull;
+    for (int i = 0; i < 20000; ++i) {
+        x ^= x << 13, x ^= x >> 7, x ^= x << 17;
+        us.push_back(x >> (i % 64));
+    }
+    for (int mode : {FE_TONEAREST, FE_DOWNWARD, FE_UPWARD, FE_TOWARDZERO}) {
+        std::fesetround(mode);
+        for (uint64_t u : us) {
+            const volatile uint64_t vu = u; // keep the reference cast at run time
+            const double want = static_cast<double>(vu) * 0x1p-64;
+            Blob b({u});
+            ASSERT_EQ(q.zrng_double_64_closed_closed(b.p()), want) << u << " mode " << mode;
+        }
+    }
+    std::fesetround(FE_TONEAREST);
 }
 
 TEST(TemplateConvert, ThirtyTwoBitEngineFeedsSixtyFourBitFamilyWithPairs)

@@ -178,23 +178,37 @@ inline double d32ClosedClosed(uint32_t i)
     return static_cast<double>(static_cast<uint64_t>(i) + (i & 1u)) * k2m32;
 }
 
-inline double d53ClosedOpen(uint64_t u) { return static_cast<double>(u >> 11) * k2m53; }
-inline double d53OpenOpen(uint64_t u) { return static_cast<double>((u >> 11) | 1u) * k2m53; }
-inline double d53OpenClosed(uint64_t u) { return static_cast<double>((u >> 11) + 1u) * k2m53; }
+/* Values below 2^54 convert exactly through the signed instruction. */
+inline double i54(uint64_t j) { return static_cast<double>(static_cast<int64_t>(j)); }
+inline double d53ClosedOpen(uint64_t u) { return i54(u >> 11) * k2m53; }
+inline double d53OpenOpen(uint64_t u) { return i54((u >> 11) | 1u) * k2m53; }
+inline double d53OpenClosed(uint64_t u) { return i54((u >> 11) + 1u) * k2m53; }
 inline double d53ClosedClosed(uint64_t u)
 {
     uint64_t j = u >> 11;
-    return static_cast<double>(j + (j & 1u)) * k2m53;
+    return i54(j + (j & 1u)) * k2m53;
 }
 
-inline double d64ClosedClosed(uint64_t u) { return static_cast<double>(u) * k2m64; }
-inline double d64OpenClosed(uint64_t u) { return (static_cast<double>(u) + 1.0) * k2m64; }
+/* uint64 -> double without the sign-bit branch the compiler emits for an
+ * unsigned conversion (it mispredicts on every other random value).  Both
+ * halves convert exactly and the one rounding in the addition is the same
+ * rounding the direct conversion makes, in any rounding mode. */
+inline double u64ToDouble(uint64_t u)
+{
+    const double hi = static_cast<double>(static_cast<int64_t>(u >> 32));
+    const double lo = static_cast<double>(static_cast<int64_t>(u & 0xFFFFFFFFu));
+    return hi * 0x1p32 + lo;
+}
+
+inline double d64ClosedClosed(uint64_t u) { return u64ToDouble(u) * k2m64; }
+inline double d64OpenClosed(uint64_t u) { return (u64ToDouble(u) + 1.0) * k2m64; }
 /* The top 1023 values round to 2^64 and would give 1.0; they are folded onto
- * the multiples of 2^-10 below 1 instead: (u AND 0x3FF) * 2^-10. */
+ * the multiples of 2^-10 below 1 instead: double(u << 54) * 2^-64, which is
+ * (u AND 0x3FF) * 2^-10. */
 inline double d64ClosedOpen(uint64_t u)
 {
-    if (u >= 0xFFFFFFFFFFFFFC00ull) return static_cast<double>(u << 54) * k2m64;
-    return static_cast<double>(u) * k2m64;
+    if (u >= 0xFFFFFFFFFFFFFC00ull) return static_cast<double>(static_cast<int64_t>(u & 0x3FFu)) * 0x1p-10;
+    return u64ToDouble(u) * k2m64;
 }
 inline double d64OpenOpen(uint64_t u) { return d64ClosedOpen(u | 1u); }
 
@@ -563,7 +577,7 @@ struct Engine {
         State& s = st(blob);
         uint64_t j = raw64(s) >> 11;
         for (int n = 1; j == 0 && n < kRejectZeroDraws; ++n) j = raw64(s) >> 11;
-        return static_cast<double>(j) * k2m53;
+        return conv::i54(j) * k2m53;
     }
 
     static double d64ClosedClosed(void* blob) { return conv::d64ClosedClosed(raw64(st(blob))); }
@@ -577,7 +591,9 @@ struct Engine {
         uint64_t u = 0;
         for (int n = 0; n < kRejectZeroOneDraws; ++n) {
             u = raw64(s);
-            if (u != 0 && u < 0xFFFFFFFFFFFFFC00ull) return static_cast<double>(u) * k2m64;
+            if (u == 0) continue;
+            const double x = conv::u64ToDouble(u) * k2m64;
+            if (x != 1.0) return x;
         }
         return conv::d64OpenOpen(u);
     }

@@ -39,14 +39,14 @@ constexpr int kMaxZeroRun = 2 * kN32;
     int i = 0;
     for (; i < kN32 - kM32; ++i) {
         uint32_t y = (mt[i] & kUpper) | (mt[i + 1] & kLower);
-        mt[i] = mt[i + kM32] ^ (y >> 1) ^ ((y & 1u) ? kA : 0u);
+        mt[i] = mt[i + kM32] ^ (y >> 1) ^ ((0u - (y & 1u)) & kA);
     }
     for (; i < kN32 - 1; ++i) {
         uint32_t y = (mt[i] & kUpper) | (mt[i + 1] & kLower);
-        mt[i] = mt[i + (kM32 - kN32)] ^ (y >> 1) ^ ((y & 1u) ? kA : 0u);
+        mt[i] = mt[i + (kM32 - kN32)] ^ (y >> 1) ^ ((0u - (y & 1u)) & kA);
     }
     uint32_t y = (mt[kN32 - 1] & kUpper) | (mt[0] & kLower);
-    mt[kN32 - 1] = mt[kM32 - 1] ^ (y >> 1) ^ ((y & 1u) ? kA : 0u);
+    mt[kN32 - 1] = mt[kM32 - 1] ^ (y >> 1) ^ ((0u - (y & 1u)) & kA);
     s.mti = 0;
 }
 
@@ -157,14 +157,14 @@ constexpr int kM64 = 156;
     int i = 0;
     for (; i < kN64 - kM64; ++i) {
         uint64_t y = (mt[i] & kUpper) | (mt[i + 1] & kLower);
-        mt[i] = mt[i + kM64] ^ (y >> 1) ^ ((y & 1u) ? kA : 0u);
+        mt[i] = mt[i + kM64] ^ (y >> 1) ^ ((0u - (y & 1u)) & kA);
     }
     for (; i < kN64 - 1; ++i) {
         uint64_t y = (mt[i] & kUpper) | (mt[i + 1] & kLower);
-        mt[i] = mt[i + (kM64 - kN64)] ^ (y >> 1) ^ ((y & 1u) ? kA : 0u);
+        mt[i] = mt[i + (kM64 - kN64)] ^ (y >> 1) ^ ((0u - (y & 1u)) & kA);
     }
     uint64_t y = (mt[kN64 - 1] & kUpper) | (mt[0] & kLower);
-    mt[kN64 - 1] = mt[kM64 - 1] ^ (y >> 1) ^ ((y & 1u) ? kA : 0u);
+    mt[kN64 - 1] = mt[kM64 - 1] ^ (y >> 1) ^ ((0u - (y & 1u)) & kA);
     s.mti = 0;
 }
 
