@@ -30,7 +30,7 @@ typedef struct VXHostModule VXHostModule;
 #define VXHOST_STATUS_LOCK_BUSY ((VXStatus)0x803FC013u)    /* lock held (no-wait get, or by the caller) */
 #define VXHOST_STATUS_LOCK_NOT_HELD ((VXStatus)0x803FC014u) /* release by a thread not holding it */
 #define VXHOST_STATUS_BAD_SIZE ((VXStatus)0x803FC015u)     /* value size unfit for the entry kind */
-#define VXHOST_STATUS_JOURNAL_FAILED ((VXStatus)0x803FC016u) /* default of vxhost_journal_fail */
+#define VXHOST_STATUS_JOURNAL_FAILED ((VXStatus)0x803FC016u) /* a journal write failed (for vxhost_journal_fail) */
 
 /* ---- lifetime ------------------------------------------------------------- */
 VXHost* vxhost_create(void);
@@ -44,7 +44,11 @@ VXStatus vxhost_set_long(VXHost* host, const char* name, int64_t value);
 VXStatus vxhost_set_double(VXHost* host, const char* name, double value);
 VXStatus vxhost_remove(VXHost* host, const char* name);
 int vxhost_exists(VXHost* host, const char* name);
-/* Kind of the entry (VXNameDouble, VXNameQORLong, VXNameString) or 0 when absent. */
+/* The read-back functions (exists, kind, get_text, count) look at the entries
+ * directly and ignore vxhost_registry_fail; the others go through the
+ * handle's nameSet / nameGet and see forced failures as the module does.
+ * get_long and get_double convert as nameGet does (no integer from a text).
+ * Kind of the entry (VXNameDouble, VXNameQORLong, VXNameString) or 0 when absent. */
 int vxhost_kind(VXHost* host, const char* name);
 /* Text form of any entry (numbers formatted), NUL-terminated into buf;
  * returns the length needed, or -1 when the entry is absent. */
@@ -134,6 +138,7 @@ void vxhost_nls_detach(VXHost* host, int detached);
  * the entry function named <name>, and keeps the extension record.
  * Null on failure; vxhost_last_error tells why. */
 VXHostModule* vxhost_load(VXHost* host, const char* name, const char* search_path);
+/* Why the last failing load failed; valid until the next failing load. */
 const char* vxhost_last_error(VXHost* host);
 /* The record returned by the entry function (a VXExtension*). */
 void* vxhost_module_extension(VXHostModule* module);

@@ -323,6 +323,14 @@ TEST_F(HostTest, JournalKeepsLinesWithSeverityAndCode)
     EXPECT_EQ(lastLine(), "y");
     EXPECT_EQ(j->messageToJnl(j, VXSeverityNote, nullptr, 0, nullptr), VX_STATUS_NULL_ARGUMENT);
 
+    vxhost_journal_echo(host, 1);
+    ::testing::internal::CaptureStderr();
+    vxlStatusToJnl(j, VXSeverityNote, static_cast<VXStatus>(0x8C7FE828u), "MT64");
+    vxlMessageToJnl(j, VXSeverityError, vx(U"free %i"), 0, 7);
+    const std::string echoed = ::testing::internal::GetCapturedStderr();
+    vxhost_journal_echo(host, 0);
+    EXPECT_EQ(echoed, "[NOTE] 0x8C7FE828 Random number method MT64.\n[ERROR] 0x00000000 free 7\n");
+
     vxhost_journal_detach(host, 1);
     EXPECT_EQ(h->vxjnl, nullptr);
     vxhost_journal_detach(host, 0);
@@ -381,6 +389,8 @@ TEST(Catalogue, EveryCodeTakesExactlyItsArguments)
         {0x8C7FE80Au, ""}, {0x8C7FE80Bu, ""}, {0x8C7FE80Cu, ""}, {0x8C7FE80Du, ""},
         {0x8C7FE80Fu, ""}, {0x8C7FE810u, ""},
         {0x803FC002u, ""}, {0x803FC009u, ""}, {0x803FC264u, ""}, {0x803FC26Au, ""},
+        {0x803FC011u, ""}, {0x803FC012u, ""}, {0x803FC013u, ""}, {0x803FC014u, ""},
+        {0x803FC015u, ""}, {0x803FC016u, ""},
     };
     for (auto [code, sig] : codes) {
         const char* text = vxhost_catalogue_text(static_cast<VXStatus>(code));
