@@ -687,19 +687,23 @@ struct Engine {
             }
             VXJnlh jnl = journal();
             if (jnl == nullptr) continue;
-            const VXChar* fmt;
+            /* Chosen by a switch rather than a table: a static table of
+             * VXT() pointers would need run-time initialisation. */
+            const VXChar* fmt = nullptr;
             if constexpr (k32) {
-                static const VXChar* const f[4] = {
-                    VXT("   %3i: %8x"), VXT("   %3i: %8x  %3i: %8x"),
-                    VXT("   %3i: %8x  %3i: %8x  %3i: %8x"),
-                    VXT("   %3i: %8x  %3i: %8x  %3i: %8x  %3i: %8x")};
-                fmt = f[m - 1];
+                switch (m) {
+                case 1: fmt = VXT("   %3i: %8x"); break;
+                case 2: fmt = VXT("   %3i: %8x  %3i: %8x"); break;
+                case 3: fmt = VXT("   %3i: %8x  %3i: %8x  %3i: %8x"); break;
+                default: fmt = VXT("   %3i: %8x  %3i: %8x  %3i: %8x  %3i: %8x"); break;
+                }
             } else {
-                static const VXChar* const f[4] = {
-                    VXT("   %3i: %16llx"), VXT("   %3i: %16llx  %3i: %16llx"),
-                    VXT("   %3i: %16llx  %3i: %16llx  %3i: %16llx"),
-                    VXT("   %3i: %16llx  %3i: %16llx  %3i: %16llx  %3i: %16llx")};
-                fmt = f[m - 1];
+                switch (m) {
+                case 1: fmt = VXT("   %3i: %16llx"); break;
+                case 2: fmt = VXT("   %3i: %16llx  %3i: %16llx"); break;
+                case 3: fmt = VXT("   %3i: %16llx  %3i: %16llx  %3i: %16llx"); break;
+                default: fmt = VXT("   %3i: %16llx  %3i: %16llx  %3i: %16llx  %3i: %16llx"); break;
+                }
             }
             /* Unused trailing arguments are ignored by the formatter. */
             vxlMessageToJnl(jnl, VXSeverityNull, fmt, 0, i, v[0], i + 1, v[1], i + 2, v[2], i + 3,
