@@ -1,6 +1,7 @@
 /* Loading modules by name: find lib<name>.so, bind the host handle into it,
  * call its entry and check that each side accepts the other's version. */
 #include <dlfcn.h>
+#include <link.h>
 #include <unistd.h>
 
 #include <climits>
@@ -134,6 +135,11 @@ VXHostModule* load(Host* host, const char* name, const char* searchPath)
         else
             setError(host, "cannot load " + path + ": " + (why ? why : "dlopen failed"));
         return nullptr;
+    }
+    if (search.loaderFallback && path == file) {
+        /* Found by the dynamic loader: report where. */
+        link_map* lm = nullptr;
+        if (dlinfo(dl, RTLD_DI_LINKMAP, &lm) == 0 && lm && lm->l_name && *lm->l_name) path = lm->l_name;
     }
     auto fail = [&](std::string why) -> VXHostModule* {
         setError(host, std::move(why));

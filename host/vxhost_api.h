@@ -119,7 +119,8 @@ uint64_t vxhost_host_errors(VXHost* host);
 #define VXHOST_VERSION_MAJOR 9
 #define VXHOST_VERSION_MINOR 1
 #define VXHOST_VERSION_DELTA 1
-/* Freeze the clock at seconds (request 16 then always reports it), or
+/* Freeze the clock at seconds (request 16 then always reports gmt =
+ * seconds and offset 0, so the module's clock reads exactly seconds), or
  * unfreeze with a NaN. */
 void vxhost_clock_freeze(VXHost* host, double seconds);
 
