@@ -29,7 +29,7 @@ namespace {
  * stray huge value must not make the host allocate without bound. */
 constexpr int kMaxField = 4096;
 
-struct Spec {
+struct Conversion {
     std::string flags;
     int width = -1;
     int precision = -1;
@@ -38,28 +38,28 @@ struct Spec {
 };
 
 template <typename... Args>
-void appendPrintf(std::string& out, const std::string& spec, Args... args)
+void appendPrintf(std::string& out, const std::string& format, Args... args)
 {
     char small[128];
-    int n = std::snprintf(small, sizeof small, spec.c_str(), args...);
+    int n = std::snprintf(small, sizeof small, format.c_str(), args...);
     if (n < 0) return;
     if (static_cast<size_t>(n) < sizeof small) {
         out.append(small, static_cast<size_t>(n));
         return;
     }
     std::string big(static_cast<size_t>(n) + 1, '\0');
-    std::snprintf(big.data(), big.size(), spec.c_str(), args...);
+    std::snprintf(big.data(), big.size(), format.c_str(), args...);
     out.append(big.data(), static_cast<size_t>(n));
 }
 
-std::string narrowSpec(const Spec& s, const char* length, char conv)
+std::string narrowConversion(const Conversion& s, const char* length, char conv)
 {
-    char spec[64];
-    char* p = spec;
+    char format[64];
+    char* p = format;
     *p++ = '%';
     for (char f : s.flags)
-        if (p < spec + 16) *p++ = f;
-    const int room = static_cast<int>(spec + sizeof spec - p);
+        if (p < format + 16) *p++ = f;
+    const int room = static_cast<int>(format + sizeof format - p);
     if (s.width >= 0 && s.precision >= 0)
         std::snprintf(p, room, "%d.%d%s%c", s.width, s.precision, length, conv);
     else if (s.width >= 0)
@@ -68,7 +68,7 @@ std::string narrowSpec(const Spec& s, const char* length, char conv)
         std::snprintf(p, room, ".%d%s%c", s.precision, length, conv);
     else
         std::snprintf(p, room, "%s%c", length, conv);
-    return spec;
+    return format;
 }
 
 size_t codePoints(std::string_view utf8)
@@ -79,7 +79,7 @@ size_t codePoints(std::string_view utf8)
     return n;
 }
 
-void appendPadded(std::string& out, const Spec& s, const std::string& body)
+void appendPadded(std::string& out, const Conversion& s, const std::string& body)
 {
     size_t len = codePoints(body);
     size_t pad = (s.width > 0 && static_cast<size_t>(s.width) > len) ? s.width - len : 0;
@@ -107,7 +107,7 @@ std::string narrowText(const char* t, int precision)
     return u32ToUtf8(utf8ToU32(std::string_view(t, n), &bad));
 }
 
-void signedArg(std::string& out, const Spec& s, char conv, va_list* ap)
+void signedArg(std::string& out, const Conversion& s, char conv, va_list* ap)
 {
     long long v;
     const std::string& l = s.length;
@@ -119,10 +119,10 @@ void signedArg(std::string& out, const Spec& s, char conv, va_list* ap)
     else if (l == "j") v = va_arg(*ap, intmax_t);
     else if (l == "t") v = va_arg(*ap, ptrdiff_t);
     else v = va_arg(*ap, int);
-    appendPrintf(out, narrowSpec(s, "ll", conv), v);
+    appendPrintf(out, narrowConversion(s, "ll", conv), v);
 }
 
-void unsignedArg(std::string& out, const Spec& s, char conv, va_list* ap)
+void unsignedArg(std::string& out, const Conversion& s, char conv, va_list* ap)
 {
     unsigned long long v;
     const std::string& l = s.length;
@@ -134,7 +134,7 @@ void unsignedArg(std::string& out, const Spec& s, char conv, va_list* ap)
     else if (l == "j") v = va_arg(*ap, uintmax_t);
     else if (l == "t") v = static_cast<unsigned long long>(va_arg(*ap, ptrdiff_t));
     else v = va_arg(*ap, unsigned);
-    appendPrintf(out, narrowSpec(s, "ll", conv), v);
+    appendPrintf(out, narrowConversion(s, "ll", conv), v);
 }
 
 } // namespace
@@ -153,7 +153,7 @@ std::string formatText(const VXChar* format, size_t n, va_list* ap)
             continue;
         }
         const size_t start = i++;
-        Spec s;
+        Conversion s;
         while (at(i) && at(i) < 0x80 && std::strchr("-+ 0#", static_cast<int>(at(i)))) {
             if (at(i) == '-') s.left = true;
             s.flags += static_cast<char>(at(i));
@@ -238,9 +238,9 @@ std::string formatText(const VXChar* format, size_t n, va_list* ap)
         case 'a':
         case 'A':
             if (s.length == "L")
-                appendPrintf(out, narrowSpec(s, "L", static_cast<char>(conv)), va_arg(*ap, long double));
+                appendPrintf(out, narrowConversion(s, "L", static_cast<char>(conv)), va_arg(*ap, long double));
             else
-                appendPrintf(out, narrowSpec(s, "", static_cast<char>(conv)), va_arg(*ap, double));
+                appendPrintf(out, narrowConversion(s, "", static_cast<char>(conv)), va_arg(*ap, double));
             break;
         case 'c': {
             std::string body;
@@ -256,9 +256,9 @@ std::string formatText(const VXChar* format, size_t n, va_list* ap)
                 appendPadded(out, s, wideText(va_arg(*ap, const VXChar*), s.precision));
             break;
         case 'p': {
-            Spec p = s;
+            Conversion p = s;
             p.precision = -1;
-            appendPrintf(out, narrowSpec(p, "", 'p'), va_arg(*ap, void*));
+            appendPrintf(out, narrowConversion(p, "", 'p'), va_arg(*ap, void*));
             break;
         }
         case 'n':
