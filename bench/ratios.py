@@ -1,0 +1,118 @@
+#!/usr/bin/env python3
+"""Markdown table of time ratios ours/peer from a Google Benchmark JSON run.
+
+Naming convention (bench/distributions_bench.cpp follows it):
+
+    <group>/<implementation>
+
+The last '/'-separated component of a benchmark's name is the
+implementation, everything before it the group, e.g.
+``dist/GAMMA/2.5/ours_one`` is implementation ``ours_one`` of group
+``dist/GAMMA/2.5``.  Implementations whose name starts with ``ours`` are
+ours (``ours_one``, ``ours_buf``); every other implementation of the group
+(``std``, ``gsl``, ...) is a peer.  Each ours is paired with each peer of its
+group; a ratio below 1 means ours takes less time per item.
+
+Time per item: from ``items_per_second`` when the benchmark sets it (CPU
+time, or real time with --metric real), else the iteration's time.  With
+--benchmark_repetitions the ``median`` aggregate is used; without, the median
+of the iteration runs of each name.
+
+Usage:
+    vxalea_bench --benchmark_filter='^dist/' --benchmark_repetitions=3 \\
+        --benchmark_format=json > run.json
+    bench/ratios.py run.json [--prefix dist/] [--metric cpu|real]
+"""
+import argparse
+import json
+import math
+import statistics
+import sys
+from collections import OrderedDict
+
+UNIT_NS = {"ns": 1.0, "us": 1e3, "ms": 1e6, "s": 1e9}
+
+
+def ns_per_item(b, metric):
+    time_key = "cpu_time" if metric == "cpu" else "real_time"
+    if b.get("items_per_second"):
+        per_item = 1e9 / b["items_per_second"]  # from CPU time
+        if metric == "real" and b.get("cpu_time"):
+            per_item *= b["real_time"] / b["cpu_time"]
+        return per_item
+    return b[time_key] * UNIT_NS.get(b.get("time_unit", "ns"), 1.0)
+
+
+def collect(benchmarks, metric, prefix):
+    medians = [b for b in benchmarks
+               if b.get("run_type") == "aggregate" and b.get("aggregate_name") == "median"]
+    times = OrderedDict()
+    if medians:
+        for b in medians:
+            times[b["run_name"]] = ns_per_item(b, metric)
+    else:
+        runs = OrderedDict()
+        for b in benchmarks:
+            if b.get("run_type", "iteration") == "iteration" and not b.get("error_occurred"):
+                runs.setdefault(b.get("run_name", b["name"]), []).append(ns_per_item(b, metric))
+        for name, v in runs.items():
+            times[name] = statistics.median(v)
+    groups = OrderedDict()
+    for name, t in times.items():
+        if not name.startswith(prefix) or "/" not in name:
+            continue
+        group, impl = name.rsplit("/", 1)
+        groups.setdefault(group, OrderedDict())[impl] = t
+    return groups
+
+
+def fmt_time(t):
+    return "–" if t is None else (f"{t:.1f}" if t < 100 else f"{t:.0f}")
+
+
+def fmt_ratio(r):
+    return "–" if r is None else f"{r:.2f}"
+
+
+def main():
+    ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    ap.add_argument("json", help="Google Benchmark JSON output ('-' for stdin)")
+    ap.add_argument("--prefix", default="", help="only groups whose name starts with this")
+    ap.add_argument("--metric", choices=("cpu", "real"), default="cpu")
+    args = ap.parse_args()
+
+    data = json.load(sys.stdin if args.json == "-" else open(args.json))
+    groups = collect(data.get("benchmarks", []), args.metric, args.prefix)
+    if not groups:
+        sys.exit("no benchmarks named <group>/<implementation> in the run")
+
+    ours, peers = [], []
+    for impls in groups.values():
+        for impl in impls:
+            bucket = ours if impl.startswith("ours") else peers
+            if impl not in bucket:
+                bucket.append(impl)
+    pairs = [(o, p) for o in ours for p in peers]
+
+    head = ["benchmark"] + [f"{i} ns" for i in ours + peers] + [f"{o}/{p}" for o, p in pairs]
+    print("| " + " | ".join(head) + " |")
+    print("|" + "|".join(["---"] + ["---:"] * (len(head) - 1)) + "|")
+    logs = {pair: [] for pair in pairs}
+    for group, impls in groups.items():
+        name = group[len(args.prefix):] if args.prefix else group
+        cells = [name] + [fmt_time(impls.get(i)) for i in ours + peers]
+        for o, p in pairs:
+            r = impls[o] / impls[p] if o in impls and p in impls and impls[p] > 0 else None
+            if r is not None:
+                logs[(o, p)].append(math.log(r))
+            cells.append(fmt_ratio(r))
+        print("| " + " | ".join(cells) + " |")
+    geo = ["**geometric mean**"] + [""] * len(ours + peers)
+    for pair in pairs:
+        v = logs[pair]
+        geo.append(f"**{math.exp(sum(v) / len(v)):.2f}**" if v else "–")
+    print("| " + " | ".join(geo) + " |")
+
+
+if __name__ == "__main__":
+    main()
