@@ -1,0 +1,20 @@
+# Runs the parallel example with 1 to MAX threads for one base seed and fails
+# unless every run printed the same result; another seed must change it.
+foreach(threads RANGE 1 ${MAX})
+  execute_process(COMMAND ${EXAMPLE} ${threads} ${SEED}
+    OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "${threads} threads: exit ${rc}\n${err}")
+  endif()
+  if(threads EQUAL 1)
+    set(reference "${out}")
+    message(STATUS "${out}")
+  elseif(NOT out STREQUAL reference)
+    message(FATAL_ERROR "${threads} threads printed\n${out}\n1 thread printed\n${reference}")
+  endif()
+endforeach()
+math(EXPR other "${SEED} + 1")
+execute_process(COMMAND ${EXAMPLE} ${MAX} ${other} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0 OR out STREQUAL reference)
+  message(FATAL_ERROR "seed ${other} gave the result of seed ${SEED} (exit ${rc})")
+endif()
