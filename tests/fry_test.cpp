@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "subs/engines/zmh3x.h"
+#include "subs/zrand.h"
 #include "subs/zrng.h"
 #include "support/host_fixture.h"
 
@@ -491,6 +492,54 @@ TEST_F(FryDump, TheRecordAsWords)
     std::snprintf(want, sizeof want, "   %3i: %16llx", 4, 1ull); // key word 0
     EXPECT_EQ(j[1].text.substr(0, 24), want);
     EXPECT_EQ(j[3].text, "        Further elements omitted.");
+}
+
+// ---- through a random stream --------------------------------------------------------------
+
+// The stream seeds, then applies the thread number, then the key, at the
+// engine's own width; its uniform rejects 0 (and, at 64 bits, the values
+// that round to 1).
+template <class T>
+double streamUniform(Peer<T>& p)
+{
+    for (;;) {
+        const auto u = p.next();
+        if constexpr (sizeof u == 4) {
+            if (u != 0) return u * 0x1p-32;
+        } else if (u != 0 && u < 0xFFFFFFFFFFFFFC00ull) {
+            return static_cast<double>(u) * 0x1p-64;
+        }
+    }
+}
+
+class FryStream : public vxtest::HostFixture {};
+
+TEST_F(FryStream, SeedThreadAndKeyOfAStream)
+{
+    VXPoolh pool = vxhost_pool_create(host(), "fry");
+    ASSERT_NE(pool, nullptr);
+    auto check = [&]<class T>(T, const char* method) {
+        ZRANSTR* z = zrand_alloc_vx(pool);
+        ASSERT_NE(z, nullptr);
+        z->UserMethod = const_cast<char*>(method);
+        z->Seed = 0xABCDEF12u;
+        z->Thread = 4;
+        z->Key = 6;
+        ASSERT_EQ(zrand_init(z), 0) << method;
+        EXPECT_STREQ(z->rng.zrng_name, T::name);
+        Peer<T> p = Peer<T>::seeded(0xABCDEF12u);
+        p.thread(4);
+        p.keyed(6);
+        for (int i = 0; i < 1000; ++i) ASSERT_EQ(z->rangen(z->Blob), streamUniform(p)) << method << " " << i;
+        zrand_rewind(reinterpret_cast<ZRAND_S*>(z));
+        p = Peer<T>::seeded(0xABCDEF12u);
+        p.thread(4);
+        p.keyed(6);
+        EXPECT_EQ(z->rangen(z->Blob), streamUniform(p)) << method;
+    };
+    check(T2x32{}, "threefry2x32");
+    check(T2x64{}, "TF2");
+    check(T4x64{}, " tf ");
 }
 
 // ---- descriptor values -------------------------------------------------------------------

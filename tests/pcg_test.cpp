@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "subs/zrand.h"
 #include "subs/zrng.h"
 #include "support/host_fixture.h"
 
@@ -245,6 +246,46 @@ TEST_F(PcgDump, StateAndIncrement)
     std::snprintf(want, sizeof want, "   %3i: %8x  %3i: %8x  %3i: %8x", 0, 0x5566778Du, 1, 0x11223344u, 2, 5u);
     EXPECT_EQ(j[1].text, want);
     EXPECT_EQ(j[2].text, "        Further elements omitted.");
+}
+
+// ---- through a random stream ------------------------------------------------------------------
+
+// With a key but no thread entry, the stream folds its thread number into
+// the key: (Key << 21 | Thread) at 32 bits, (Key << 43 | Thread) at 64.
+class PcgStream : public vxtest::HostFixture {};
+
+TEST_F(PcgStream, ThreadNumbersFoldIntoTheKey)
+{
+    VXPoolh pool = vxhost_pool_create(host(), "pcg");
+    ASSERT_NE(pool, nullptr);
+    ZRANSTR* z = zrand_alloc_vx(pool);
+    ASSERT_NE(z, nullptr);
+    z->UserMethod = const_cast<char*>("PCG32I");
+    z->Seed = 77;
+    z->Thread = 3;
+    z->Key = 5;
+    ASSERT_EQ(zrand_init(z), 0);
+    Peer32 p(77u, (5u << 21) | 3u);
+    for (int i = 0; i < 1000; ++i) {
+        uint32_t u = p();
+        while (u == 0) u = p();
+        ASSERT_EQ(z->rangen(z->Blob), u * 0x1p-32) << i;
+    }
+
+    ZRANSTR* w = zrand_alloc_vx(pool);
+    ASSERT_NE(w, nullptr);
+    w->UserMethod = const_cast<char*>("pcg");
+    w->Seed = 77;
+    w->Thread = 3;
+    w->Key = 5;
+    ASSERT_EQ(zrand_init(w), 0);
+    EXPECT_STREQ(w->rng.zrng_name, "PCG64I");
+    Peer64 q(77u, (uint64_t{5} << 43) | 3u);
+    for (int i = 0; i < 1000; ++i) {
+        uint64_t u = q();
+        while (u == 0 || u >= 0xFFFFFFFFFFFFFC00ull) u = q();
+        ASSERT_EQ(w->rangen(w->Blob), static_cast<double>(u) * 0x1p-64) << i;
+    }
 }
 
 // ---- descriptor values ------------------------------------------------------------------------
