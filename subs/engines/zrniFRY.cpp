@@ -203,8 +203,8 @@ struct Fry4x64 : Fry<Shape4x64> {
 
 } // namespace
 
-/* The template installs a count hook at both widths; each engine positions
- * at its own width only, like its seed, key and thread entries. */
+/* The template installs the count hook at both widths; these engines offer
+ * positioning only at their native width, the one their has bits declare. */
 extern "C" {
 VXAPI void zrnfFRY2X32(zrngptr q, uint64_t)
 {
