@@ -1,0 +1,166 @@
+// A draw through the C++ layer beside the same draw through the C ABI, on
+// two MT64 generators of the same loaded module, in the same run.  The pairs
+// (CxxX, CAbiX) should take the same time per item: the layer adds nothing
+// but inline forwarding to the record's descriptor and sampler table.
+// CAbiUint64Hoisted takes the function pointer and blob out of the loop, as
+// a C caller may; a stream gives the same with its descriptor() and blob().
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <random>
+#include <vector>
+
+#include "include/vxalea/vxalea.hpp"
+
+namespace {
+
+constexpr int kBatch = 1024;
+
+// The module loaded once for the whole program; null if it cannot be.
+struct Loaded {
+    vxalea::host host;
+    std::optional<vxalea::module> mod;
+    std::optional<vxalea::pool> pool;
+    Loaded()
+    {
+        std::error_code ec;
+        mod.emplace(host, "vxalea", nullptr, ec);
+        if (ec) mod.reset();
+        else pool.emplace(host);
+    }
+};
+
+Loaded* loaded()
+{
+    static Loaded l;
+    return l.mod ? &l : nullptr;
+}
+
+struct Pair {
+    vxalea::stream64 cxx;
+    std::unique_ptr<MERSENNE_RAND> c = std::make_unique<MERSENNE_RAND>();
+    explicit Pair(Loaded& l) : cxx(*l.mod, *l.pool, {.method = "MT64", .seed = 5489})
+    {
+        c->UserMethod = const_cast<char*>("MT64");
+        c->Seed = 5489;
+        l.mod->functions().zmrsrnd(c.get());
+    }
+};
+
+template <class Fn>
+void run(benchmark::State& state, Fn draw)
+{
+    for (auto _ : state) {
+        for (int i = 0; i < kBatch; ++i) benchmark::DoNotOptimize(draw());
+    }
+    state.SetItemsProcessed(state.iterations() * kBatch);
+}
+
+template <class Body>
+void withPair(benchmark::State& state, Body body)
+{
+    Loaded* l = loaded();
+    if (!l) {
+        state.SkipWithError("libvxalea.so not found (VXHOST_MODULE_PATH)");
+        return;
+    }
+    Pair p(*l);
+    body(p);
+}
+
+void BM_CxxUint64(benchmark::State& state)
+{
+    withPair(state, [&](Pair& p) { run(state, [&] { return p.cxx(); }); });
+}
+void BM_CAbiUint64(benchmark::State& state)
+{
+    withPair(state, [&](Pair& p) {
+        MRandPtr q = p.c.get();
+        run(state, [&] { return q->Functions->zrng_uint64(q->Blob); });
+    });
+}
+void BM_CAbiUint64Hoisted(benchmark::State& state)
+{
+    withPair(state, [&](Pair& p) {
+        auto f = p.c->Functions->zrng_uint64;
+        void* blob = p.c->Blob;
+        run(state, [&] { return f(blob); });
+    });
+}
+void BM_CxxUniform(benchmark::State& state)
+{
+    withPair(state, [&](Pair& p) { run(state, [&] { return p.cxx.uniform(); }); });
+}
+void BM_CAbiUniform(benchmark::State& state)
+{
+    withPair(state, [&](Pair& p) {
+        MRandPtr q = p.c.get();
+        run(state, [&] { return q->GetOneVariateUNIFORM(q); });
+    });
+}
+void BM_CxxGamma(benchmark::State& state)
+{
+    withPair(state, [&](Pair& p) { run(state, [&] { return p.cxx.gamma(2.5); }); });
+}
+void BM_CAbiGamma(benchmark::State& state)
+{
+    withPair(state, [&](Pair& p) {
+        MRandPtr q = p.c.get();
+        run(state, [&] { return q->GetOneVariateGAMMA(q, 2.5); });
+    });
+}
+void BM_CxxFillNormal(benchmark::State& state)
+{
+    withPair(state, [&](Pair& p) {
+        std::vector<double> buf(kBatch);
+        for (auto _ : state) {
+            p.cxx.fill_normal(buf);
+            benchmark::DoNotOptimize(buf.data());
+        }
+        state.SetItemsProcessed(state.iterations() * kBatch);
+    });
+}
+void BM_CAbiFillNormal(benchmark::State& state)
+{
+    withPair(state, [&](Pair& p) {
+        std::vector<double> buf(kBatch);
+        MRandPtr q = p.c.get();
+        q->VBuffer = buf.data();
+        q->NBuffer = kBatch;
+        for (auto _ : state) {
+            q->FillTheBufferNORMAL(q);
+            benchmark::DoNotOptimize(buf.data());
+        }
+        state.SetItemsProcessed(state.iterations() * kBatch);
+    });
+}
+// A standard distribution on the stream, beside the same on std::mt19937_64.
+void BM_CxxUniformIntDistribution(benchmark::State& state)
+{
+    withPair(state, [&](Pair& p) {
+        std::uniform_int_distribution<int> die(1, 6);
+        run(state, [&] { return die(p.cxx); });
+    });
+}
+void BM_StdUniformIntDistribution(benchmark::State& state)
+{
+    std::mt19937_64 g(5489);
+    std::uniform_int_distribution<int> die(1, 6);
+    run(state, [&] { return die(g); });
+}
+
+BENCHMARK(BM_CxxUint64);
+BENCHMARK(BM_CAbiUint64);
+BENCHMARK(BM_CAbiUint64Hoisted);
+BENCHMARK(BM_CxxUniform);
+BENCHMARK(BM_CAbiUniform);
+BENCHMARK(BM_CxxGamma);
+BENCHMARK(BM_CAbiGamma);
+BENCHMARK(BM_CxxFillNormal);
+BENCHMARK(BM_CAbiFillNormal);
+BENCHMARK(BM_CxxUniformIntDistribution);
+BENCHMARK(BM_StdUniformIntDistribution);
+
+} // namespace
