@@ -53,94 +53,20 @@ static_assert(offsetof(Fry4x64State, key) == 32 && offsetof(Fry4x64State, rand) 
 
 constexpr unsigned kRounds = 20;
 
-/* What differs between the three shapes: the block function, the carry and
- * the seed's key schedule.  Key and thread mixing sit in the shape too,
- * because the 4x64 engine keeps its thread number in a key word. */
-struct Shape2x32 {
-    using state = Fry2x32State;
-    using W = uint32_t;
-    static constexpr unsigned N = 2;
-    [[gnu::always_inline]] static inline void block(state& s)
-    {
-        s.rand = threefry2x32_R(kRounds, s.ctr, s.key);
-    }
-    /* A wrap of the high word is lost: the period is 2^32 blocks. */
-    [[gnu::always_inline]] static inline void carry(state& s)
-    {
-        if (++s.ctr.v[0] == 0) ++s.ctr.v[1];
-    }
-    static void schedule(state& s, W x)
-    {
-        s.key.v[0] = x;
-        s.key.v[1] = zmh3x32(x + 1u);
-    }
-    static W mix(W x) { return zmh3x32(x); }
-    static void thread(state& s, W t)
-    {
-        if (t != 0) s.ctr.v[1] = mix(t);
-    }
-};
+[[gnu::always_inline]] inline void block(Fry2x32State& s) { s.rand = threefry2x32_R(kRounds, s.ctr, s.key); }
+[[gnu::always_inline]] inline void block(Fry2x64State& s) { s.rand = threefry2x64_R(kRounds, s.ctr, s.key); }
+[[gnu::always_inline]] inline void block(Fry4x64State& s) { s.rand = threefry4x64_R(kRounds, s.ctr, s.key); }
 
-struct Shape2x64 {
-    using state = Fry2x64State;
-    using W = uint64_t;
-    static constexpr unsigned N = 2;
-    [[gnu::always_inline]] static inline void block(state& s)
-    {
-        s.rand = threefry2x64_R(kRounds, s.ctr, s.key);
-    }
-    [[gnu::always_inline]] static inline void carry(state& s)
-    {
-        if (++s.ctr.v[0] == 0) ++s.ctr.v[1];
-    }
-    static void schedule(state& s, W x)
-    {
-        s.key.v[0] = x;
-        s.key.v[1] = zmh3x64(x + 1u);
-    }
-    static W mix(W x) { return zmh3x64(x); }
-    static void thread(state& s, W t)
-    {
-        if (t != 0) s.ctr.v[1] = mix(t);
-    }
-};
+inline uint32_t mix(uint32_t x) { return zmh3x32(x); }
+inline uint64_t mix(uint64_t x) { return zmh3x64(x); }
 
-struct Shape4x64 {
-    using state = Fry4x64State;
-    using W = uint64_t;
-    static constexpr unsigned N = 4;
-    [[gnu::always_inline]] static inline void block(state& s)
-    {
-        s.rand = threefry4x64_R(kRounds, s.ctr, s.key);
-    }
-    [[gnu::always_inline]] static inline void carry(state& s)
-    {
-        if (++s.ctr.v[0] == 0 && ++s.ctr.v[1] == 0 && ++s.ctr.v[2] == 0) ++s.ctr.v[3];
-    }
-    static void schedule(state& s, W x)
-    {
-        s.key.v[0] = x;
-        s.key.v[1] = zmh3x64(x + 1u);
-        s.key.v[2] = zmh3x64(x + 2u);
-        s.key.v[3] = zmh3x64(x + 3u);
-    }
-    static W mix(W x) { return zmh3x64(x); }
-    /* The counter's high words carry, so a thread number there would run
-     * into the next substream; a key word keeps the substreams apart. */
-    static void thread(state& s, W t)
-    {
-        if (t != 0) s.key.v[2] ^= mix(t);
-    }
-};
-
-template <class Sh>
+template <class S, class W, unsigned N>
 struct Fry {
-    using state = typename Sh::state;
-    using W = typename Sh::W;
+    using state = S;
     static constexpr uint32_t bits = sizeof(W) * 8;
     static constexpr uint64_t has = bits == 32 ? 0x0AAF : 0x1557;
-    static constexpr VXMemSize state_size = sizeof(W) * Sh::N; /* the ctr words */
-    static constexpr uint32_t log2_period = bits * Sh::N;
+    static constexpr VXMemSize state_size = sizeof(W) * N; /* the ctr words */
+    static constexpr uint32_t log2_period = bits * N;
     static constexpr uint64_t max_seed = W(~W(0));
     static constexpr uint64_t max_key = W(~W(0));
 
@@ -149,22 +75,26 @@ struct Fry {
         /* One unsigned compare catches both "no block buffered" (which = 0
          * wraps to the largest value) and a corrupt which >= N, so a bad
          * blob regenerates instead of reading outside rand. */
-        if (static_cast<W>(s.which - 1u) >= static_cast<W>(Sh::N - 1u)) {
-            Sh::block(s);
+        if (static_cast<W>(s.which - 1u) >= static_cast<W>(N - 1u)) {
+            block(s);
             s.which = 0;
         }
         const W x = s.rand.v[s.which];
-        if (++s.which == Sh::N) {
+        if (++s.which == N) {
             s.which = 0;
-            Sh::carry(s);
+            /* Carry through every word; a wrap of the top word is lost, so
+             * the two-lane period is 2^W blocks per thread number. */
+            for (unsigned i = 0; i < N; ++i)
+                if (++s.ctr.v[i] != 0) break;
         }
         return x;
     }
 
     static void seed(state& s, W x)
     {
-        Sh::schedule(s, x);
-        for (unsigned i = 0; i < Sh::N; ++i) {
+        s.key.v[0] = x;
+        for (unsigned i = 1; i < N; ++i) s.key.v[i] = mix(static_cast<W>(x + i));
+        for (unsigned i = 0; i < N; ++i) {
             s.ctr.v[i] = 0;
             s.rand.v[i] = 0;
         }
@@ -175,28 +105,38 @@ struct Fry {
     /* A 64-bit key truncated to a zero low word reaches here as 0; the
      * finaliser maps 0 to 0, so the exclusive-or leaves the key unchanged
      * as that case requires. */
-    static void key(state& s, W k) { s.key.v[1] ^= Sh::mix(k); }
-    static void thread(state& s, W t) { Sh::thread(s, t); }
+    static void key(state& s, W k) { s.key.v[1] ^= mix(k); }
+
+    /* The two-lane engines give each thread number its own counter high
+     * word.  The four-lane counter carries through its high words, where a
+     * thread number would run into the next substream, so it goes into a
+     * key word instead. */
+    static void thread(state& s, W t)
+    {
+        if (t == 0) return;
+        if constexpr (N == 2) s.ctr.v[1] = mix(t);
+        else s.key.v[2] ^= mix(t);
+    }
 
     /* Lane n mod N of block n / N.  Only counter word 0 moves: the high
      * words hold the thread number of the two-lane engines. */
     static void count(state& s, uint64_t n)
     {
-        s.ctr.v[0] = static_cast<W>(n / Sh::N);
-        s.which = static_cast<decltype(s.which)>(n % Sh::N);
-        if (s.which != 0) Sh::block(s);
+        s.ctr.v[0] = static_cast<W>(n / N);
+        s.which = static_cast<decltype(s.which)>(n % N);
+        if (s.which != 0) block(s);
     }
 };
 
-struct Fry2x32 : Fry<Shape2x32> {
+struct Fry2x32 : Fry<Fry2x32State, uint32_t, 2> {
     static constexpr const char* name = "FRY2X32";
     static constexpr const char* label = "32-bit Random123 2x32-bit Threefry";
 };
-struct Fry2x64 : Fry<Shape2x64> {
+struct Fry2x64 : Fry<Fry2x64State, uint64_t, 2> {
     static constexpr const char* name = "FRY2X64";
     static constexpr const char* label = "64-bit Random123 2x64-bit Threefry";
 };
-struct Fry4x64 : Fry<Shape4x64> {
+struct Fry4x64 : Fry<Fry4x64State, uint64_t, 4> {
     static constexpr const char* name = "FRY4X64";
     static constexpr const char* label = "64-bit Random123 4x64-bit Threefry";
 };
