@@ -235,6 +235,17 @@ TEST_F(CxxLayer, StatusesAsErrorCodesOrExceptions)
     EXPECT_EQ(k(), peer());
     EXPECT_THROW(vxalea::stream32(mod, pool, {.method = "MT32", .seed = 5, .key = 1ull << 40}), vxalea::error);
 
+    // No name: the registry's method.  A registry that refuses the entry.
+    host.set_text("OSENV.QOR_RNG_METHOD", "mt64");
+    vxalea::stream64 byRegistry(mod, pool, {.seed = 5489});
+    EXPECT_EQ(byRegistry.method(), "MT64");
+    EXPECT_EQ(byRegistry(), 14514284786278117030ull);
+    vxhost_registry_fail(host.get(), VX_STATUS_WRONG_KIND);
+    host.set_long("vxbug.RNGSEED", 42, ec);
+    EXPECT_EQ(ec.value(), VX_STATUS_WRONG_KIND);
+    EXPECT_THROW(host.set_double("vxbug.RNGSEED", 42.0), vxalea::error);
+    vxhost_registry_fail(host.get(), 0);
+
     // A width that is not the engine's gives no stream at all.
     vxalea::stream64 w(mod, pool, {.method = "MT32"}, ec);
     EXPECT_EQ(ec.value(), VX_STATUS_UNSUPPORTED);

@@ -149,25 +149,21 @@ public:
 
     /* Registry entries the module reads (method, message severity, the
      * fixed debugging seed). */
-    void set(const char* name, const char* text, std::error_code& ec) noexcept
+    void set_text(const char* name, const char* text, std::error_code& ec) noexcept
     {
         ec = make_status(vxhost_set_text(h_, name, text));
     }
-    void set(const char* name, int64_t value, std::error_code& ec) noexcept
+    void set_long(const char* name, int64_t value, std::error_code& ec) noexcept
     {
         ec = make_status(vxhost_set_long(h_, name, value));
     }
-    void set(const char* name, double value, std::error_code& ec) noexcept
+    void set_double(const char* name, double value, std::error_code& ec) noexcept
     {
         ec = make_status(vxhost_set_double(h_, name, value));
     }
-    template <class V>
-    void set(const char* name, V value)
-    {
-        std::error_code ec;
-        set(name, value, ec);
-        detail::throw_if(ec, std::string("cannot set registry entry ") + name);
-    }
+    void set_text(const char* name, const char* text) { checked(vxhost_set_text(h_, name, text), name); }
+    void set_long(const char* name, int64_t value) { checked(vxhost_set_long(h_, name, value), name); }
+    void set_double(const char* name, double value) { checked(vxhost_set_double(h_, name, value), name); }
 
     size_t journal_size() const noexcept { return vxhost_journal_count(h_); }
     journal_line journal(size_t i) const noexcept
@@ -181,6 +177,10 @@ public:
     const char* last_error() const noexcept { return vxhost_last_error(h_); }
 
 private:
+    static void checked(VXStatus s, const char* name)
+    {
+        if (s != 0) throw error(s, std::string("cannot set registry entry ") + name);
+    }
     VXHost* h_ = nullptr;
 };
 
@@ -471,9 +471,10 @@ protected:
         q_->VBuffer = buffer;
         q_->NBuffer = count;
     }
-    static std::string_view name_of(const char* field) noexcept
+    template <size_t N>
+    static std::string_view name_of(const char (&field)[N]) noexcept
     {
-        return {field, static_cast<size_t>(std::find(field, field + 64, '\0') - field)};
+        return {field, static_cast<size_t>(std::find(field, field + N, '\0') - field)};
     }
 
     MRandPtr q_ = nullptr;
