@@ -1,0 +1,860 @@
+// Registry access through a real host: the debug trace of every function,
+// what each one falls back to (absent, other kind, unreadable text, host
+// failures, short buffers, explicit name lengths), the integer grammar,
+// keyword matching, the count-down counters and the case mapping, the last
+// checked against the Unicode Character Database files themselves.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstdint>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "host/vxhost_api.h"
+#include "subs/vxnr.h"
+#include "subs/zrngmsg.h"
+#include "support/host_fixture.h"
+
+namespace casetables {
+#include "subs/vxcasemap_tables.inc"
+}
+
+namespace {
+
+using vxtest::JournalEntry;
+using vxtest::VxText;
+
+constexpr QORLONG kTwo53 = 9007199254740992LL;
+constexpr VXStatus kFail = VXHOST_STATUS_BAD_SIZE;            /* any host failure but "absent" */
+constexpr VXStatus kJournalFail = VXHOST_STATUS_JOURNAL_FAILED;
+constexpr VXStatus kWrongKind = VX_STATUS_WRONG_KIND;
+
+template <class... A>
+JournalEntry status(VXSeverity severity, VXStatus code, A... args)
+{
+    char buf[512];
+    vxhost_format_status(buf, sizeof buf, code, args...);
+    return {severity, code, buf};
+}
+
+JournalEntry trace(std::string text) { return {VXSeverityNone, 0, std::move(text)}; }
+JournalEntry error(std::string text) { return {VXSeverityError, 0, std::move(text)}; }
+
+std::string g20(double v)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%20g", v);
+    return buf;
+}
+
+/* Sits between the module and the host's registry: counts calls and makes
+ * chosen operations fail by entry kind, for the answers this host never
+ * gives on its own (0x803FC009 from nameGet, any refusal of nameSet while
+ * nameExists still works). */
+class RegistrySpy {
+public:
+    explicit RegistrySpy(VXHndlp h)
+        : h_(h), exists_(h->nameExists), get_(h->nameGet), set_(h->nameSet)
+    {
+        self = this;
+        h->nameExists = exists;
+        h->nameGet = get;
+        h->nameSet = set;
+    }
+    ~RegistrySpy()
+    {
+        h_->nameExists = exists_;
+        h_->nameGet = get_;
+        h_->nameSet = set_;
+        self = nullptr;
+    }
+    RegistrySpy(const RegistrySpy&) = delete;
+    RegistrySpy& operator=(const RegistrySpy&) = delete;
+
+    VXStatus failGet[5] = {};
+    VXStatus failSet[5] = {};
+    int calls = 0;
+
+private:
+    static VXBoolean exists(VXHndlp h, const VXChar* n, VXStrSize l)
+    {
+        ++self->calls;
+        return self->exists_(h, n, l);
+    }
+    static VXStatus get(VXHndlp h, const VXChar* n, VXStrSize l, int32_t kind, void* b, VXMemSize* s)
+    {
+        ++self->calls;
+        if (kind >= 0 && kind < 5 && self->failGet[kind]) return self->failGet[kind];
+        return self->get_(h, n, l, kind, b, s);
+    }
+    static VXStatus set(VXHndlp h, const VXChar* n, VXStrSize l, VXFlags f, int32_t kind, const void* v,
+                        VXMemSize s, void* r, int32_t rl)
+    {
+        ++self->calls;
+        if (kind >= 0 && kind < 5 && self->failSet[kind]) return self->failSet[kind];
+        return self->set_(h, n, l, f, kind, v, s, r, rl);
+    }
+
+    static inline RegistrySpy* self = nullptr;
+    VXHndlp h_;
+    decltype(VXHndl::nameExists) exists_;
+    decltype(VXHndl::nameGet) get_;
+    decltype(VXHndl::nameSet) set_;
+};
+
+class Registry : public vxtest::HostFixture {
+public:
+    void debug() { setText("OSENV.QOR_VXNR_DEBUG", "1"); }
+    std::string entry(const std::string& name) const
+    {
+        if (!exists(name)) return "<absent>";
+        return std::to_string(kind(name)) + ":" + text(name);
+    }
+    /* A setter's status and then what it left in the registry. */
+    std::string stored(VXStatus s, const std::string& name) const;
+};
+
+std::string hex(VXStatus s)
+{
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "%X", static_cast<unsigned>(s));
+    return buf;
+}
+
+std::string Registry::stored(VXStatus s, const std::string& name) const { return hex(s) + " " + entry(name); }
+
+using Call = std::function<std::string(Registry&)>;
+using Prepare = std::function<void(Registry&)>;
+
+std::string tget(const char* name, int name_l, int capacity)
+{
+    VxText n(name);
+    VXChar buf[32] = {'Z', 'Z', 'Z', 0};
+    int len = vxnrtget(n, name_l, buf, capacity);
+    return std::to_string(len) + ":" + vxtest::toUtf8(buf);
+}
+
+std::string cget(const char* name, int capacity)
+{
+    VxText n(name);
+    char buf[32] = "ZZZ";
+    int len = vxnrcget(n, 0, buf, capacity);
+    return std::to_string(len) + ":" + buf;
+}
+
+std::string lget(const char* name, QORLONG def, int name_l = 0)
+{
+    VxText n(name);
+    return std::to_string(vxnrlget(n, name_l, def));
+}
+
+std::string dget(const char* name, double def)
+{
+    VxText n(name);
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.17g", vxnrdget(n, 0, def));
+    return buf;
+}
+
+// ---- the debug trace ------------------------------------------------------------------
+
+struct TraceCase {
+    const char* what;
+    Prepare prepare;
+    Call call;
+    std::string result;
+    std::vector<JournalEntry> lines; /* with the debug switch on */
+    std::vector<JournalEntry> quiet = {}; /* with it off */
+};
+
+std::vector<TraceCase> traceCases()
+{
+    const std::string unreadable =
+        "vxNameValueGet failed for C in vxnrlimit. The existing value may not be a VXChar string or QORLONG.";
+    auto look = [](const char* name) {
+        VxText n(name);
+        return std::to_string(vxnrlook(n, 0, -1, VXT("ERROR"), 4, VXT("WARN"), 3, static_cast<VXChar*>(nullptr)));
+    };
+    auto limit = [](QORLONG l) {
+        VxText n("C");
+        return std::to_string(vxnrlimit(n, 0, l));
+    };
+    return {
+        {"text", [](Registry& t) { t.setText("T", "abc"); }, [](Registry&) { return tget("T", 0, 16); },
+         "3:abc", {trace("vxnrtget(T)='abc'")}},
+        {"absent text", nullptr, [](Registry&) { return tget("T", 0, 16); }, "0:", {trace("vxnrtget(T)=''")}},
+        {"explicit name length", [](Registry& t) { t.setText("T", "abc"); },
+         [](Registry&) { return tget("Tjunk", 1, 16); }, "3:abc", {trace("vxnrtget(T)='abc'")}},
+        {"8-bit text", [](Registry& t) { t.setText("T", "abc"); }, [](Registry&) { return cget("T", 16); },
+         "3:abc", {trace("vxnrcget(T)='abc'")}},
+        {"integer", [](Registry& t) { t.setLong("L", 42); }, [](Registry&) { return lget("L", 0); }, "42",
+         {trace("vxnrlget(L)=42")}},
+        {"integer absent", nullptr, [](Registry&) { return lget("L", -3); }, "-3", {trace("vxnrlget(L)=-3")}},
+        {"integer from text", [](Registry& t) { t.setText("L", " 17"); }, [](Registry&) { return lget("L", 0); },
+         "17", {status(VXSeverityError, kWrongKind), trace("vxnrtget(L)=' 17'"), trace("vxnrlget(L)=17")}},
+        {"double", [](Registry& t) { t.setDouble("D", 2.5); }, [](Registry&) { return dget("D", 0); }, "2.5",
+         {trace("vxnrdget(D)=" + g20(2.5))}},
+        {"double absent", nullptr, [](Registry&) { return dget("D", -1e300); }, "-1.0000000000000001e+300",
+         {trace("vxnrdget(D)=" + g20(-1e300))}},
+        {"keyword", [](Registry& t) { t.setText("K", "warn "); }, [look](Registry&) { return look("K"); }, "3",
+         {trace("vxnrtget(K)='warn '"), trace("vxnrlook(K) 'WARN' != 'ERROR' 4"),
+          trace("vxnrlook(K) 'WARN' == 'WARN' 3"), trace("vxnrlook(K)=3 'WARN'")}},
+        {"keyword absent", nullptr, [look](Registry&) { return look("K"); }, "-1",
+         {trace("vxnrtget(K)=''"), trace("vxnrlook(K)=-1 ''")}},
+        {"no keyword", [](Registry& t) { t.setText("K", "x"); }, [look](Registry&) { return look("K"); }, "-1",
+         {trace("vxnrtget(K)='x'"), trace("vxnrlook(K) 'X' != 'ERROR' 4"), trace("vxnrlook(K) 'X' != 'WARN' 3"),
+          status(VXSeverityError, VXNR_M_NOT_KEYWORD, 1, VXT("X"), 1, VXT("K")), trace("vxnrlook(K)=-1 'X'")},
+         {status(VXSeverityError, VXNR_M_NOT_KEYWORD, 1, VXT("X"), 1, VXT("K"))}},
+        {"limit, first use", nullptr, [limit](Registry&) { return limit(100); }, "100",
+         {trace("vxnrlset(C)=100")}},
+        {"limit counting", [](Registry& t) { t.setLong("C", 5); }, [limit](Registry&) { return limit(100); }, "4",
+         {trace("vxnrlget(C)=5"), trace("vxnrlset(C)=4"), trace("vxnrlimit(C)=4")}},
+        {"limit reached", [](Registry& t) { t.setLong("C", 1); }, [limit](Registry&) { return limit(100); }, "0",
+         {trace("vxnrlget(C)=1"), status(VXSeverityNote, VXNR_M_LIMIT_REACHED, 1, VXT("C")),
+          trace("vxnrlset(C)=0"), trace("vxnrlimit(C)=0")},
+         {status(VXSeverityNote, VXNR_M_LIMIT_REACHED, 1, VXT("C"))}},
+        {"limit unreadable", [](Registry& t) { t.setText("C", "abc"); }, [limit](Registry&) { return limit(100); },
+         "99",
+         {status(VXSeverityError, kWrongKind), trace("vxnrtget(C)='abc'"),
+          status(VXSeverityError, VXNR_M_NOT_INTEGER, 3, VXT("abc"), 1, VXT("C"), -kTwo53, kTwo53),
+          trace("vxnrlget(C)=-666"), error(unreadable), trace("vxnrlset(C)=99"), trace("vxnrlimit(C)=99")},
+         {status(VXSeverityError, VXNR_M_NOT_INTEGER, 3, VXT("abc"), 1, VXT("C"), -kTwo53, kTwo53)}},
+        {"set integer", nullptr, [](Registry& t) { VxText n("L"); return t.stored(vxnrlset(n, 0, -7), "L"); },
+         "0 3:-7", {trace("vxnrlset(L)=-7")}},
+        {"set integer as text", nullptr,
+         [](Registry& t) {
+             RegistrySpy spy(t.handle());
+             spy.failSet[VXNameQORLong] = kWrongKind;
+             VxText n("L");
+             return t.stored(vxnrlset(n, 0, -7), "L");
+         },
+         "0 4:-7", {trace("vxnrlset(L)=-7"), status(VXSeverityError, kWrongKind), trace("vxnrlset(L)='-7'")}},
+        {"set text and double, untraced", nullptr,
+         [](Registry& t) {
+             VxText n("T"), v("v"), d("D");
+             std::string r = t.stored(vxnrtset(n, 0, v, 0), "T");
+             return r + " " + t.stored(vxnrdset(d, 0, 0.5), "D");
+         },
+         "0 4:v 0 2:0.5", {}},
+    };
+}
+
+TEST_F(Registry, EveryFunctionTracesOnlyWhileTheDebugEntryExists)
+{
+    for (bool on : {false, true}) {
+        for (const TraceCase& c : traceCases()) {
+            SCOPED_TRACE(std::string(c.what) + (on ? ", debug on" : ", debug off"));
+            for (const char* name : {"T", "L", "K", "C", "D", "OSENV.QOR_VXNR_DEBUG"}) remove(name);
+            if (on) {
+                debug();
+            } else {
+                /* Only the exact name switches the trace on. */
+                setText("OSENV.QOR_VXNR_DEBUGX", "1");
+                setText("osenv.qor_vxnr_debug", "1");
+            }
+            if (c.prepare) c.prepare(*this);
+            clearJournal();
+            EXPECT_EQ(c.call(*this), c.result);
+            EXPECT_EQ(journal(), on ? c.lines : c.quiet) << journalDump();
+        }
+    }
+}
+
+// ---- fallbacks ---------------------------------------------------------------------------
+
+struct FallbackCase {
+    const char* what;
+    Prepare prepare;
+    Call call;
+    std::string result;
+    std::vector<JournalEntry> lines;
+};
+
+std::vector<FallbackCase> fallbackCases()
+{
+    auto failRegistry = [](VXStatus s) { return [s](Registry& t) { vxhost_registry_fail(t.host(), s); }; };
+    auto failed = [](const char* op, const char* name, const char* fn) {
+        return error(std::string(op) + " failed for " + name + " in " + fn);
+    };
+    const JournalEntry failStatus = status(VXSeverityError, kFail);
+    const JournalEntry wrongKind = status(VXSeverityError, kWrongKind);
+    return {
+        // vxnrtget
+        {"text absent", nullptr, [](Registry&) { return tget("T", 0, 16); }, "0:", {}},
+        {"text of an integer", [](Registry& t) { t.setLong("T", -42); }, [](Registry&) { return tget("T", 0, 16); },
+         "3:-42", {}},
+        {"text of a double", [](Registry& t) { t.setDouble("T", 2.5); }, [](Registry&) { return tget("T", 0, 16); },
+         "3:2.5", {}},
+        {"text cut to the buffer", [](Registry& t) { t.setText("T", "abcdef"); },
+         [](Registry&) { return tget("T", 0, 3); }, "2:ab", {}},
+        {"text into one unit", [](Registry& t) { t.setText("T", "abcdef"); },
+         [](Registry&) { return tget("T", 0, 1); }, "0:", {}},
+        {"text into no buffer", [](Registry& t) { t.setText("T", "abcdef"); },
+         [](Registry&) { return tget("T", 0, 0) + tget("T", 0, -5); }, "0:ZZZ0:ZZZ", {}},
+        {"text into null", [](Registry& t) { t.setText("T", "abc"); },
+         [](Registry&) { VxText n("T"); return std::to_string(vxnrtget(n, 0, nullptr, 16)); }, "0", {}},
+        {"text, negative name length", [](Registry& t) { t.setText("T", "abc"); },
+         [](Registry&) { return tget("T", -1, 16); }, "3:abc", {}},
+        {"text, registry fails", failRegistry(kFail), [](Registry&) { return tget("T", 0, 16); }, "0:",
+         {failed("vxNameValueGet", "T", "vxnrtget"), failStatus}},
+        {"text, registry says absent", failRegistry(VX_STATUS_NOT_FOUND), [](Registry&) { return tget("T", 0, 16); },
+         "0:", {}},
+        {"text, registry and journal fail",
+         [](Registry& t) {
+             vxhost_registry_fail(t.host(), kFail);
+             vxhost_journal_fail(t.host(), kJournalFail, 1);
+         },
+         [](Registry&) { return tget("T", 0, 16); }, "0:", {status(VXSeverityError, kJournalFail), failStatus}},
+        // vxnrcget: the host's module-text encoding is UTF-8
+        {"8-bit text cut before a whole character", [](Registry& t) { t.setText("T", "é€x"); },
+         [](Registry&) { return cget("T", 3) + " " + cget("T", 6) + " " + cget("T", 7); },
+         "2:é 5:é€ 6:é€x", {}},
+        {"8-bit text into small buffers", [](Registry& t) { t.setText("T", "abc"); },
+         [](Registry&) { return cget("T", 1) + cget("T", 0); }, "0:0:ZZZ", {}},
+        {"8-bit text, registry fails", failRegistry(kFail), [](Registry&) { return cget("T", 16); }, "0:",
+         {failed("vxNameValueGet", "T", "vxnrcget"), failStatus}},
+        // vxnrlget
+        {"integer absent", nullptr, [](Registry&) { return lget("L", 77); }, "77", {}},
+        {"integer of a whole double", [](Registry& t) { t.setDouble("L", 17.0); },
+         [](Registry&) { return lget("L", 77); }, "17", {}},
+        {"integer of a fractional double", [](Registry& t) { t.setDouble("L", 2.5); },
+         [](Registry&) { return lget("L", 77); }, "77",
+         {status(VXSeverityError, VXNR_M_NOT_INTEGER, 3, VXT("2.5"), 1, VXT("L"), -kTwo53, kTwo53)}},
+        {"integer of a text", [](Registry& t) { t.setText("L", "+17. "); }, [](Registry&) { return lget("L", 77); },
+         "17", {}},
+        {"integer of a text above 2^53", [](Registry& t) { t.setText("L", "12345678901234567890"); },
+         [](Registry&) { return lget("L", 77); }, "9007199254740992", {}},
+        {"integer of a text below -2^53", [](Registry& t) { t.setText("L", "-12345678901234567890"); },
+         [](Registry&) { return lget("L", 77); }, "77",
+         {status(VXSeverityError, VXNR_M_NOT_INTEGER, 21, VXT("-12345678901234567890"), 1, VXT("L"), -kTwo53,
+                 kTwo53)}},
+        {"integer of a word", [](Registry& t) { t.setText("Long", "many"); },
+         [](Registry&) { return lget("Long", 77); }, "77",
+         {status(VXSeverityError, VXNR_M_NOT_INTEGER, 4, VXT("many"), 4, VXT("Long"), -kTwo53, kTwo53)}},
+        {"integer of an empty text", [](Registry& t) { t.setText("L", ""); }, [](Registry&) { return lget("L", 77); },
+         "77", {failed("vxNameValueGet", "L", "vxnrlget"), wrongKind}},
+        {"integer, explicit name length", [](Registry& t) { t.setLong("L", 5); },
+         [](Registry&) { return lget("Lx", 77, 1) + " " + lget("Lx", 77, 2); }, "5 77", {}},
+        {"integer, registry fails", failRegistry(kFail), [](Registry&) { return lget("L", 77); }, "77",
+         {failed("vxNameValueGet", "L", "vxnrlget"), failStatus}},
+        {"integer, registry says absent", failRegistry(VX_STATUS_NOT_FOUND), [](Registry&) { return lget("L", 77); },
+         "77", {}},
+        {"integer, host cannot read integers", [](Registry& t) { t.setLong("L", 5); },
+         [](Registry& t) {
+             RegistrySpy spy(t.handle());
+             spy.failGet[VXNameQORLong] = VX_STATUS_UNSUPPORTED;
+             return lget("L", 77);
+         },
+         "5", {}},
+        {"integer, host reads neither", [](Registry& t) { t.setLong("L", 5); },
+         [](Registry& t) {
+             RegistrySpy spy(t.handle());
+             spy.failGet[VXNameQORLong] = VX_STATUS_UNSUPPORTED;
+             spy.failGet[VXNameString] = kFail;
+             return lget("L", 77);
+         },
+         "77",
+         {failed("vxNameValueGet", "L", "vxnrtget"), failStatus, failed("vxNameValueGet", "L", "vxnrlget"),
+          status(VXSeverityError, VX_STATUS_UNSUPPORTED)}},
+        // vxnrdget
+        {"double absent", nullptr, [](Registry&) { return dget("D", 0.25); }, "0.25", {}},
+        {"double of an integer", [](Registry& t) { t.setLong("D", 3); }, [](Registry&) { return dget("D", 0.25); },
+         "3", {}},
+        {"double of a number text", [](Registry& t) { t.setText("D", " -2.5e1 "); },
+         [](Registry&) { return dget("D", 0.25); }, "-25", {}},
+        {"double of a word", [](Registry& t) { t.setText("D", "half"); }, [](Registry&) { return dget("D", 0.25); },
+         "0.25", {failed("vxNameValueGet", "D", "vxnrdget"), wrongKind}},
+        {"double, registry fails", failRegistry(kFail), [](Registry&) { return dget("D", 0.25); }, "0.25",
+         {failed("vxNameValueGet", "D", "vxnrdget"), failStatus}},
+        // setters
+        {"set text", nullptr,
+         [](Registry& t) {
+             VxText n("T"), v("abcdef");
+             std::string r = t.stored(vxnrtset(n, 0, v, 3), "T");
+             r.append(" ").append(t.stored(vxnrtset(n, 0, v, 0), "T"));
+             return r + " " + t.stored(vxnrtset(n, 0, nullptr, 5), "T");
+         },
+         "0 4:abc 0 4:abcdef 0 4:", {}},
+        {"set text, registry fails", failRegistry(kFail),
+         [](Registry& t) { VxText n("T"), v("x"); return t.stored(vxnrtset(n, 0, v, 0), "T"); },
+         hex(kFail) + " <absent>", {failed("vxNameValueSet", "T", "vxnrtset"), failStatus}},
+        {"set text, registry says absent", failRegistry(VX_STATUS_NOT_FOUND),
+         [](Registry&) { VxText n("T"), v("x"); return hex(vxnrtset(n, 0, v, 0)); }, "0", {}},
+        {"set integer over a text", [](Registry& t) { t.setText("L", "x"); },
+         [](Registry& t) { VxText n("Lx"); return t.stored(vxnrlset(n, 1, INT64_MIN), "L"); },
+         "0 3:-9223372036854775808", {}},
+        {"set integer, host refuses the kind", nullptr,
+         [](Registry& t) {
+             RegistrySpy spy(t.handle());
+             spy.failSet[VXNameQORLong] = kWrongKind;
+             VxText n("L");
+             std::string r = t.stored(vxnrlset(n, 0, INT64_MIN), "L");
+             spy.failSet[VXNameQORLong] = VX_STATUS_UNSUPPORTED;
+             return r + " " + t.stored(vxnrlset(n, 0, 120), "L");
+         },
+         "0 4:-9223372036854775808 0 4:120", {}},
+        {"set integer, host refuses integer and text", nullptr,
+         [](Registry& t) {
+             RegistrySpy spy(t.handle());
+             spy.failSet[VXNameQORLong] = VX_STATUS_UNSUPPORTED;
+             spy.failSet[VXNameString] = kFail;
+             VxText n("L");
+             return t.stored(vxnrlset(n, 0, 1), "L");
+         },
+         hex(kFail) + " <absent>", {failed("vxNameValueSet", "L", "vxnrtset"), failStatus}},
+        {"set integer, registry fails", failRegistry(kFail),
+         [](Registry&) { VxText n("L"); return hex(vxnrlset(n, 0, 1)); }, hex(kFail),
+         {failed("vxNameValueSet", "L", "vxnrlset"), failStatus}},
+        {"set double", [](Registry& t) { t.setText("D", "x"); },
+         [](Registry& t) { VxText n("D"); return t.stored(vxnrdset(n, 0, -0.125), "D"); }, "0 2:-0.125",
+         {}},
+        {"set double, registry fails", failRegistry(kFail),
+         [](Registry&) { VxText n("D"); return hex(vxnrdset(n, 0, 1.0)); }, hex(kFail),
+         {failed("vxNameValueSet", "D", "vxnrdset"), failStatus}},
+        {"setters, registry says absent", failRegistry(VX_STATUS_NOT_FOUND),
+         [](Registry&) {
+             VxText n("N");
+             return hex(vxnrlset(n, 0, 1)) + hex(vxnrdset(n, 0, 1.0));
+         },
+         "00", {}},
+    };
+}
+
+TEST_F(Registry, GettersFallBackAndSettersReportWhatTheHostRefuses)
+{
+    for (const FallbackCase& c : fallbackCases()) {
+        SCOPED_TRACE(c.what);
+        vxhost_registry_fail(host(), 0);
+        vxhost_journal_fail(host(), 0, 0);
+        for (const char* name : {"T", "L", "Long", "D", "N"}) remove(name);
+        if (c.prepare) c.prepare(*this);
+        clearJournal();
+        EXPECT_EQ(c.call(*this), c.result);
+        vxhost_registry_fail(host(), 0);
+        EXPECT_EQ(journal(), c.lines) << journalDump();
+    }
+}
+
+TEST_F(Registry, NullNameOrNoHostGiveTheDefaultWithoutTouchingAnything)
+{
+    debug();
+    setText("K", "x");
+    auto everything = [] {
+        VXChar buf[4] = {'Z', 0};
+        char cbuf[4] = "Z";
+        VxText k("K");
+        std::vector<long long> r;
+        r.push_back(vxnrtget(nullptr, 0, buf, 4));
+        r.push_back(buf[0]);
+        r.push_back(vxnrcget(nullptr, 0, cbuf, 4));
+        r.push_back(cbuf[0]);
+        r.push_back(vxnrlget(nullptr, 0, 77));
+        r.push_back(static_cast<long long>(vxnrdget(nullptr, 0, 7.5) * 2));
+        r.push_back(vxnrlook(nullptr, 0, 9, VXT("X"), 1, static_cast<VXChar*>(nullptr)));
+        r.push_back(vxnrlimit(nullptr, 0, 100));
+        r.push_back(vxnrtset(nullptr, 0, k, 0));
+        r.push_back(vxnrlset(nullptr, 0, 1));
+        r.push_back(vxnrdset(nullptr, 0, 1.0));
+        return r;
+    };
+    const std::vector<long long> defaults = {0, 0, 0, 0, 77, 15, 9, 100, 0, 0, 0};
+    {
+        RegistrySpy spy(handle());
+        clearJournal();
+        EXPECT_EQ(everything(), defaults);
+        EXPECT_EQ(spy.calls, 0);
+        EXPECT_EQ(journalCount(), 0u) << journalDump();
+    }
+
+    /* Unbound: real names, still nothing happens. */
+    vxextent(nullptr);
+    auto withNames = [] {
+        VxText k("K"), v("v");
+        VXChar buf[4] = {'Z', 0};
+        std::vector<long long> r;
+        r.push_back(vxnrtget(k, 0, buf, 4));
+        r.push_back(vxnrlget(k, 0, 77));
+        r.push_back(vxnrlook(k, 0, 9, VXT("X"), 1, static_cast<VXChar*>(nullptr)));
+        r.push_back(vxnrlimit(k, 0, 100));
+        r.push_back(vxnrtset(k, 0, v, 0));
+        return r;
+    };
+    EXPECT_EQ(withNames(), (std::vector<long long>{0, 77, 9, 100, 0}));
+    vxextent(handle());
+    EXPECT_EQ(text("K"), "x");
+    EXPECT_EQ(journalCount(), 0u) << journalDump();
+}
+
+// ---- vxnrstol ---------------------------------------------------------------------------
+
+TEST(Vxnrstol, AcceptsSignedDecimalsWithBlanksAndZeroFractions)
+{
+    const QORLONG bad = VXNR_NOT_A_NUMBER;
+    const struct {
+        const char* text;
+        QORLONG value;
+    } cases[] = {
+        {"42", 42}, {"   42", 42}, {"42   ", 42}, {"  +42  ", 42}, {"-42", -42}, {" -42 ", -42},
+        {"42.", 42}, {"42.000", 42}, {"-42.0  ", -42}, {"0", 0}, {"-0", 0}, {"007", 7},
+        {"9007199254740991", 9007199254740991LL}, {"9007199254740992", kTwo53},
+        {"9007199254740993", kTwo53}, {"99999999999999999999999", kTwo53},
+        {"-9007199254740991", -9007199254740991LL}, {"-99999999999999999999999", bad},
+        {"99999999999999999999999x", kTwo53}, /* the value is decided once it is too large */
+        {"", bad}, {"   ", bad}, {"+", bad}, {"-", bad}, {".", bad}, {".0", bad}, {"+-1", bad},
+        {"- 1", bad}, {"4 2", bad}, {"42.5", bad}, {"42.01", bad}, {"42..", bad}, {"42. 0", bad},
+        {"0x2A", bad}, {"1e3", bad}, {"\t42", bad}, {"42\t", bad}, {"42x", bad}, {"x42", bad},
+        {"４２", bad}, /* fullwidth digits */
+    };
+    for (const auto& c : cases) {
+        VxText t(c.text);
+        EXPECT_EQ(vxnrstol(t), c.value) << "'" << c.text << "'";
+    }
+    EXPECT_EQ(vxnrstol(nullptr), bad);
+}
+
+// ---- vxnrlook ---------------------------------------------------------------------------
+
+TEST_F(Registry, KeywordsMatchWholeAfterTrailingBlanksAndUpperCasing)
+{
+    const struct {
+        const char* value; /* null: absent */
+        bool nls;          /* host upper-cases above ASCII */
+        int result;
+        const char* reported; /* the value as reported, null: no report */
+    } cases[] = {
+        {nullptr, true, -5, nullptr},
+        {"", true, -5, nullptr},
+        {"    ", true, -5, nullptr},
+        {"warn", true, 3, nullptr},
+        {"Warnings  ", true, 3, nullptr},
+        {"ALL", true, 0, nullptr},
+        {"no", true, 9, nullptr},
+        {"nOnE", true, 9, nullptr},
+        {"yes", true, 2, nullptr},
+        {"NOTE\u017F", true, 2, nullptr},  /* long s upper-cases to S */
+        {"NOTE\u017F", false, 2, nullptr}, /* ... in the module's own table too */
+        {"\u0131nfo", true, 1, nullptr},   /* the host maps dotless i to I */
+        {"\u0131nfo", false, -5, "\u0131NFO"}, /* the table does not */
+        {" notes", true, -5, " NOTES"},
+        {"NOTE S", true, -5, "NOTE S"},
+        {"WARN\t", true, -5, "WARN\t"},
+        {"NOT", true, -5, "NOT"},
+        {"NOTESX", true, -5, "NOTESX"},
+        {"3", true, -5, "3"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value ? c.value : "<absent>");
+        remove("K");
+        if (c.value) setText("K", c.value);
+        vxhost_nls_detach(host(), c.nls ? 0 : 1);
+        clearJournal();
+        VxText k("K");
+        int r = vxnrlook(k, 0, -5, VXT("NO"), 9, VXT("NONE"), 9, VXT("ERROR"), 4, VXT("ERRORS"), 4, VXT("WARN"), 3,
+                         VXT("WARNING"), 3, VXT("WARNINGS"), 3, VXT("NOTE"), 2, VXT("NOTES"), 2, VXT("YES"), 2,
+                         VXT("INFO"), 1, VXT("ALL"), 0, static_cast<VXChar*>(nullptr));
+        EXPECT_EQ(r, c.result);
+        if (c.reported) {
+            VxText v(c.reported);
+            EXPECT_EQ(journal(), (std::vector<JournalEntry>{status(VXSeverityError, VXNR_M_NOT_KEYWORD, v.length(),
+                                                                   v.data(), 1, VXT("K"))}))
+                << journalDump();
+            EXPECT_EQ(kind("K"), VXNameString);
+            EXPECT_EQ(text("K"), "") << "a wrong value is cleared";
+        } else {
+            EXPECT_EQ(journalCount(), 0u) << journalDump();
+            EXPECT_EQ(text("K"), c.value ? c.value : "");
+        }
+    }
+    vxhost_nls_detach(host(), 0);
+
+    /* The value is read through a buffer of 100 units: what lies beyond is
+     * never seen, here the blanks after the keyword. */
+    setText("K", "WARN" + std::string(200, ' '));
+    VxText k("K");
+    EXPECT_EQ(vxnrlook(k, 0, -5, VXT("WARN"), 3, static_cast<VXChar*>(nullptr)), 3);
+    setText("K", std::string(99, ' ') + "WARN");
+    EXPECT_EQ(vxnrlook(k, 0, -5, VXT("WARN"), 3, static_cast<VXChar*>(nullptr)), -5);
+
+    /* No keywords at all: every value is wrong.  Without a journal it is not
+     * cleared, since nobody would learn why. */
+    setText("K", "x");
+    clearJournal();
+    EXPECT_EQ(vxnrlook(k, 0, 11, static_cast<VXChar*>(nullptr)), 11);
+    EXPECT_EQ(countCode(VXNR_M_NOT_KEYWORD), 1u);
+    EXPECT_EQ(text("K"), "");
+    setText("K", "x");
+    vxhost_journal_detach(host(), 1);
+    EXPECT_EQ(vxnrlook(k, 0, 11, VXT("Y"), 1, static_cast<VXChar*>(nullptr)), 11);
+    vxhost_journal_detach(host(), 0);
+    EXPECT_EQ(text("K"), "x");
+}
+
+// ---- vxnrlimit ----------------------------------------------------------------------------
+
+TEST_F(Registry, LimitsCountDownToMinusOneAndAnnounceTheLastOne)
+{
+    const struct {
+        const char* what;
+        Prepare prepare;
+        QORLONG limit;
+        int result;
+        std::string stored;
+        size_t limitNotes;
+        size_t notIntegers;
+    } cases[] = {
+        {"first use", nullptr, 100, 100, "3:100", 0, 0},
+        {"first use, zero", nullptr, 0, 0, "3:0", 0, 0},
+        {"first use, negative", nullptr, -3, -3, "3:-3", 0, 0},
+        {"counting", [](Registry& t) { t.setLong("C", 100); }, 100, 99, "3:99", 0, 0},
+        {"limit ignored later", [](Registry& t) { t.setLong("C", 2); }, 100, 1, "3:1", 0, 0},
+        {"last one", [](Registry& t) { t.setLong("C", 1); }, 100, 0, "3:0", 1, 0},
+        {"exhausted", [](Registry& t) { t.setLong("C", 0); }, 100, -1, "3:-1", 0, 0},
+        {"stays exhausted", [](Registry& t) { t.setLong("C", -1); }, 100, -1, "3:-1", 0, 0},
+        {"far below", [](Registry& t) { t.setLong("C", INT64_MIN); }, 100, -1, "3:-1", 0, 0},
+        {"a number text", [](Registry& t) { t.setText("C", " 5 "); }, 100, 4, "3:4", 0, 0},
+        {"a number text, last one", [](Registry& t) { t.setText("C", "1."); }, 100, 0, "3:0", 1, 0},
+        {"a whole double", [](Registry& t) { t.setDouble("C", 3.0); }, 100, 2, "3:2", 0, 0},
+        {"a word", [](Registry& t) { t.setText("C", "lots"); }, 100, 99, "3:99", 0, 1},
+        {"a fraction", [](Registry& t) { t.setDouble("C", 2.5); }, 100, 99, "3:99", 0, 1},
+        {"the unreadable marker itself", [](Registry& t) { t.setLong("C", -666); }, 100, 99, "3:99", 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        remove("C");
+        if (c.prepare) c.prepare(*this);
+        clearJournal();
+        VxText n("C");
+        EXPECT_EQ(vxnrlimit(n, 0, c.limit), c.result);
+        EXPECT_EQ(entry("C"), c.stored);
+        EXPECT_EQ(countCode(VXNR_M_LIMIT_REACHED), c.limitNotes) << journalDump();
+        EXPECT_EQ(countCode(VXNR_M_NOT_INTEGER), c.notIntegers) << journalDump();
+        EXPECT_EQ(journalCount(), c.limitNotes + c.notIntegers) << journalDump();
+    }
+
+    /* A whole life: 100, 99, ..., 0 and then -1 for ever, one announcement. */
+    remove("C");
+    clearJournal();
+    VxText n("C");
+    std::vector<int> seen, want;
+    for (int i = 0; i < 105; ++i) seen.push_back(vxnrlimit(n, 0, 100));
+    for (int i = 0; i < 105; ++i) want.push_back(i <= 100 ? 100 - i : -1);
+    EXPECT_EQ(seen, want);
+    EXPECT_EQ(journal(), (std::vector<JournalEntry>{status(VXSeverityNote, VXNR_M_LIMIT_REACHED, 1, VXT("C"))}));
+
+    /* A store the host refuses is reported, and the count is still returned. */
+    setLong("C", 7);
+    clearJournal();
+    {
+        RegistrySpy spy(handle());
+        spy.failSet[VXNameQORLong] = kFail;
+        EXPECT_EQ(vxnrlimit(n, 0, 100), 6);
+    }
+    EXPECT_EQ(longValue("C"), 7);
+    std::vector<JournalEntry> lines = journal();
+    ASSERT_GE(lines.size(), 2u) << journalDump();
+    EXPECT_EQ(lines[0], error("vxNameValueSet failed for C in vxnrlset"));
+    EXPECT_EQ(lines.back(), status(VXSeverityError, kFail)) << journalDump();
+}
+
+// ---- case mapping -----------------------------------------------------------------------
+
+const VXChar kUpperPairs[][2] = {
+    {0x17F, 0x53},   {0x253, 0x181}, {0x254, 0x186}, {0x257, 0x18A},   {0x258, 0x18E},
+    {0x259, 0x18F},  {0x25B, 0x190}, {0x260, 0x193}, {0x263, 0x194},   {0x268, 0x197},
+    {0x269, 0x196},  {0x26F, 0x19C}, {0x272, 0x19D}, {0x283, 0x1A9},   {0x288, 0x1AE},
+    {0x28A, 0x1B1},  {0x28B, 0x1B2}, {0x292, 0x1B7}, {0x1F78, 0x1FF8}, {0x1F79, 0x1FF9},
+};
+
+TEST(CaseMapping, AsciiLettersAndNothingElseBelow0x80)
+{
+    for (VXChar c = 0; c < 0x80; ++c) {
+        const int ch = static_cast<int>(c);
+        const VXChar up = static_cast<VXChar>(std::islower(ch) ? ch - 'a' + 'A' : ch);
+        const VXChar low = static_cast<VXChar>(std::isupper(ch) ? ch - 'A' + 'a' : ch);
+        EXPECT_EQ(vxUpperCaseTable(c), up) << c;
+        EXPECT_EQ(vxUpperCase(c), up) << c;
+        EXPECT_EQ(vxLowerCase(c), low) << c;
+    }
+}
+
+TEST(CaseMapping, ExceptionListsHoldExactlyTheLongDistancePairs)
+{
+    using namespace casetables;
+    std::vector<VXChar> upper, lower;
+    for (const auto& p : kUpperPairs) upper.insert(upper.end(), {p[0], p[1]});
+    for (const auto& p : kUpperPairs)
+        if (p[0] != 0x17F) lower.insert(lower.end(), {p[1], p[0]});
+    upper.push_back(0);
+    lower.push_back(0);
+    EXPECT_EQ(std::vector<VXChar>(std::begin(kUpperExceptions), std::end(kUpperExceptions)), upper);
+    EXPECT_EQ(std::vector<VXChar>(std::begin(kLowerExceptions), std::end(kLowerExceptions)), lower);
+
+    /* The escape value sits exactly where a listed pair starts. */
+    std::vector<VXChar> upEscapes, lowEscapes;
+    for (VXChar c = 0; c < 0x10000; ++c) {
+        const int entry = kCaseIndex[c >> 7];
+        if (entry < 0) continue;
+        if (kUpperDelta[entry + (c & 127)] == -128) upEscapes.push_back(c);
+        if (kLowerDelta[entry + (c & 127)] == -128) lowEscapes.push_back(c);
+    }
+    std::vector<VXChar> upFrom, lowFrom;
+    for (size_t i = 0; upper[i]; i += 2) upFrom.push_back(upper[i]);
+    for (size_t i = 0; lower[i]; i += 2) lowFrom.push_back(lower[i]);
+    std::sort(lowFrom.begin(), lowFrom.end());
+    EXPECT_EQ(upEscapes, upFrom);
+    EXPECT_EQ(lowEscapes, lowFrom);
+
+    for (const auto& p : kUpperPairs) {
+        EXPECT_EQ(vxUpperCaseTable(p[0]), p[1]) << std::hex << p[0];
+        if (p[0] != 0x17F) {
+            EXPECT_EQ(vxLowerCase(p[1]), p[0]) << std::hex << p[1];
+        }
+    }
+    EXPECT_EQ(vxLowerCase(0x53), 0x73u) << "S lower-cases to s, not to long s";
+    EXPECT_EQ(vxLowerCase(0x17F), 0x17Fu);
+}
+
+/* UnicodeData.txt field 12 / 13 (simple upper / lower case) and the
+ * version each code point first appeared in. */
+struct Ucd {
+    std::map<VXChar, VXChar> upper, lower;
+    std::map<VXChar, std::string> age;
+    bool read()
+    {
+        std::ifstream data("/usr/share/unicode/UnicodeData.txt");
+        std::ifstream ages("/usr/share/unicode/DerivedAge.txt");
+        if (!data || !ages) return false;
+        for (std::string line; std::getline(data, line);) {
+            std::vector<std::string> f;
+            std::stringstream ss(line);
+            for (std::string x; std::getline(ss, x, ';');) f.push_back(x);
+            if (f.size() < 14) f.resize(14);
+            const auto c = static_cast<VXChar>(std::stoul(f[0], nullptr, 16));
+            if (!f[12].empty()) upper[c] = static_cast<VXChar>(std::stoul(f[12], nullptr, 16));
+            if (!f[13].empty()) lower[c] = static_cast<VXChar>(std::stoul(f[13], nullptr, 16));
+        }
+        for (std::string line; std::getline(ages, line);) {
+            line = line.substr(0, line.find('#'));
+            const size_t semi = line.find(';');
+            if (semi == std::string::npos) continue;
+            std::string range = line.substr(0, semi), version = line.substr(semi + 1);
+            version.erase(0, version.find_first_not_of(' '));
+            version.erase(version.find_last_not_of(' ') + 1);
+            const size_t dots = range.find("..");
+            const unsigned long lo = std::stoul(range, nullptr, 16);
+            const unsigned long hi = dots == std::string::npos ? lo : std::stoul(range.substr(dots + 2), nullptr, 16);
+            for (unsigned long c = lo; c <= hi && c < 0x10000; ++c) age[static_cast<VXChar>(c)] = version;
+        }
+        return !upper.empty() && !age.empty();
+    }
+};
+
+/* The tables hold the simple mappings between characters both of which
+ * were in Unicode 1.1, as far as a delta fits a signed byte or the pair is
+ * listed; the micro sign and dotless i keep no upper case.  Everything else
+ * maps to itself. */
+TEST(CaseMapping, TablesAreTheUnicode11SimpleMappingOfTheBmp)
+{
+    Ucd ucd;
+    if (!ucd.read()) GTEST_SKIP() << "UnicodeData.txt / DerivedAge.txt not installed";
+    std::map<VXChar, VXChar> listedUp, listedLow;
+    for (const auto& p : kUpperPairs) {
+        listedUp[p[0]] = p[1];
+        if (p[0] != 0x17F) listedLow[p[1]] = p[0];
+    }
+    auto early = [&](VXChar c) {
+        auto it = ucd.age.find(c);
+        return it != ucd.age.end() && it->second == "1.1";
+    };
+    auto expected = [&](VXChar c, const std::map<VXChar, VXChar>& data, const std::map<VXChar, VXChar>& listed,
+                        bool upper, std::vector<VXChar>& dropped) {
+        if (auto l = listed.find(c); l != listed.end()) return l->second;
+        auto it = data.find(c);
+        if (it == data.end() || it->second > 0xFFFF || !early(c) || !early(it->second)) return c;
+        if (upper && (c == 0xB5 || c == 0x131)) return c;
+        const long d = static_cast<long>(it->second) - static_cast<long>(c);
+        if (d < -127 || d > 127) {
+            dropped.push_back(c);
+            return c;
+        }
+        return it->second;
+    };
+    std::vector<VXChar> droppedUp, droppedLow;
+    int mappedUp = 0, mappedLow = 0;
+    std::ostringstream wrong;
+    int wrongCount = 0;
+    for (VXChar c = 0; c < 0x10000; ++c) {
+        const VXChar up = expected(c, ucd.upper, listedUp, true, droppedUp);
+        const VXChar low = expected(c, ucd.lower, listedLow, false, droppedLow);
+        for (auto [got, want, dir] : {std::tuple{vxUpperCaseTable(c), up, "upper"}, {vxLowerCase(c), low, "lower"}})
+            if (got != want && ++wrongCount <= 20)
+                wrong << std::hex << dir << " of " << c << ": " << got << " instead of " << want << "\n";
+        mappedUp += up != c;
+        mappedLow += low != c;
+    }
+    EXPECT_EQ(wrongCount, 0) << wrong.str();
+    /* A sanity floor: Latin, Greek, Cyrillic, Armenian, Georgian, Greek
+     * extended, Roman numerals, circled and fullwidth letters. */
+    EXPECT_GT(mappedUp, 600);
+    EXPECT_GT(mappedLow, 600);
+    /* Only a handful of early mappings are too far apart for a byte. */
+    EXPECT_LE(droppedUp.size(), 4u);
+    EXPECT_LE(droppedLow.size(), 7u);
+
+    const VXChar selfMapped[] = {0xB5, 0x131, 0x219, 0x218, 0x370, 0x371, 0x1E9E, 0x2C65};
+    for (VXChar c : selfMapped) {
+        EXPECT_EQ(vxUpperCaseTable(c), c) << std::hex << c;
+        EXPECT_EQ(vxLowerCase(c), c) << std::hex << c;
+    }
+    for (VXChar c : {0x10400u, 0x10428u, 0x1E900u, 0x1E922u, 0x10FFFFu, 0xFFFFFFFFu}) {
+        EXPECT_EQ(vxUpperCaseTable(c), c) << std::hex << c;
+        EXPECT_EQ(vxLowerCase(c), c) << std::hex << c;
+    }
+}
+
+/* A stand-in NLS extension that answers every upper-casing request with a
+ * marker, to see which code units reach the host. */
+struct UpperSpy : VXNLSExt {
+    static inline std::vector<VXChar> asked;
+    UpperSpy()
+    {
+        makeToVXChar = nullptr;
+        makeFromVXChar = nullptr;
+        toUpper = [](VXNLSExth, VXChar c) -> VXChar {
+            asked.push_back(c);
+            return 0x2BAD;
+        };
+    }
+};
+
+TEST_F(Registry, UpperCasingAsksTheHostAboveAsciiOnly)
+{
+    VXHndlp h = handle();
+    VXNLSExth real = h->vxnls;
+    UpperSpy spy;
+    UpperSpy::asked.clear();
+    h->vxnls = &spy;
+    EXPECT_EQ(vxUpperCase('a'), static_cast<VXChar>('A'));
+    EXPECT_EQ(vxUpperCase(0x7F), 0x7Fu);
+    EXPECT_EQ(vxUpperCase(0x80), 0x2BADu);
+    EXPECT_EQ(vxUpperCase(0xE9), 0x2BADu);
+    EXPECT_EQ(vxUpperCase(0x1F600), 0x2BADu);
+    EXPECT_EQ(vxLowerCase(0xC9), 0xE9u) << "lower-casing never asks the host";
+    EXPECT_EQ(vxUpperCaseTable(0xE9), 0xC9u);
+    EXPECT_EQ(UpperSpy::asked, (std::vector<VXChar>{0x80, 0xE9, 0x1F600}));
+    spy.toUpper = nullptr;
+    EXPECT_EQ(vxUpperCase(0xE9), 0xC9u) << "an extension that cannot upper-case";
+    h->vxnls = nullptr;
+    EXPECT_EQ(vxUpperCase(0xB5), 0xB5u);
+    h->vxnls = real;
+    EXPECT_EQ(vxUpperCase(0xB5), 0x39Cu) << "the host's mapping is its own";
+}
+
+} // namespace
