@@ -13,12 +13,13 @@
  * Everything here is a thin, inline layer over the C records: a stream is a
  * MERSENNE_RAND in the caller's pool, its draws go straight through the
  * record's descriptor and sampler table, and get() hands the record to any C
- * function.  Nothing is cached beside the record and nothing is allocated
- * after construction.
+ * function.  No draw reads anything but the record, and nothing is
+ * allocated after construction.
  *
- * The module is reached through the host's loader, not by linking: the few
- * module functions used outside the draw path are looked up once when it is
- * loaded and copied into each stream.  Destroy in reverse order of creation
+ * The module is reached through the host's loader, so a program need not
+ * link it: the three module functions used off the draw path (set-up,
+ * rewind, reseed) are looked up when it is loaded and copied into each
+ * stream.  Destroy in reverse order of creation
  * (streams, then pools and modules, then the host), which ordinary scoping
  * does.
  *
