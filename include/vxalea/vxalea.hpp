@@ -307,8 +307,8 @@ private:
 
 /* Non-owning view of an initialized variate generator (a stream of this
  * layer, an element of the shared array, or a record set up in C).
- * UInt is the engine's native output: uint64_t for engines of more than 32
- * bits per output, uint32_t otherwise. */
+ * UInt is the engine's native output: uint64_t for engines of 64 bits per
+ * output, uint32_t for those of 32. */
 template <class UInt>
 class basic_stream_ref {
     static_assert(std::is_same_v<UInt, uint32_t> || std::is_same_v<UInt, uint64_t>);
@@ -494,7 +494,7 @@ struct stream_options {
 
 /* A variate generator of its own, allocated zero-filled from a pool and
  * freed to it.  Its width must be the engine's: a stream64 on a 32-bit
- * engine (or the reverse) fails with VX_STATUS_UNSUPPORTED. */
+ * engine, or the reverse, fails with VX_STATUS_UNSUPPORTED. */
 template <class UInt>
 class basic_stream : public basic_stream_ref<UInt> {
     using base = basic_stream_ref<UInt>;
@@ -578,7 +578,9 @@ private:
         q->Thread = o.thread;
         fn.zmrsrnd(q);
         ec = make_status(q->Status);
-        if ((q->Functions->zrng_bits > 32) != base::wide) {
+        /* min() and max() promise every value of UInt, so an engine of
+         * another output width (fewer bits than 32) cannot be this type. */
+        if (q->Functions->zrng_bits != 8 * sizeof(UInt)) {
             if (!ec) ec = make_status(VX_STATUS_UNSUPPORTED);
             p->memFree(p, q);
             return;
