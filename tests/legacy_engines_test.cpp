@@ -331,6 +331,33 @@ TEST_F(LegacyHost, DumpsShowValueAndKey)
     EXPECT_TRUE(lines().empty());
 }
 
+// A stream seeds the Subtract Key engines at their own width and, since
+// they take no thread number, folds the thread into the low bits of the key
+// it hands them: key 3 and thread 5 become (3 << 21) | 5 at 32 bits and
+// (3 << 43) | 5 at 64 bits.
+TEST_F(LegacyHost, SubtractKeyInAStream)
+{
+    VXPoolh pool = vxhost_pool_create(host(), "subkey");
+    ASSERT_NE(pool, nullptr);
+    for (const char* method : {"subkey32", "SUBKEY64"}) {
+        ZRANSTR* z = zrand_alloc_vx(pool);
+        ASSERT_NE(z, nullptr);
+        z->UserMethod = const_cast<char*>(method);
+        z->Seed = 10;
+        z->Key = 3;
+        z->Thread = 5;
+        ASSERT_EQ(zrand_init(z), 0) << method << journalDump();
+        const bool wide = z->rng.zrng_bits == 64;
+        const uint64_t key = wide ? (3ull << 43) | 5 : (3ull << 21) | 5;
+        uint64_t x = 10;
+        for (int i = 0; i < 3; ++i) {
+            x = wide ? x - key : static_cast<uint32_t>(x - key);
+            const double want = wide ? static_cast<double>(x) * 0x1p-64 : static_cast<double>(x) * 0x1p-32;
+            EXPECT_EQ(z->rangen(z->Blob), want) << method << " " << i;
+        }
+    }
+}
+
 // ---- RDRAND placeholder ---------------------------------------------------------------
 
 TEST(Rdrand, PlaceholderDrawsZeroThroughEveryConversion)

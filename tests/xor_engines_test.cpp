@@ -283,6 +283,27 @@ TEST_F(XorSeedSource, ZeroSeedsDrawAndKeysAreRefused)
     }
 }
 
+// ---- through a random stream ---------------------------------------------------------
+
+// Selected by name, the engines are seeded through their 64-bit entry and
+// draw through the rejecting 64-bit conversion.
+TEST_F(XorSeedSource, SelectedByNameInAStream)
+{
+    VXPoolh pool = vxhost_pool_create(host(), "xor");
+    ASSERT_NE(pool, nullptr);
+    for (const KnownRow& r : kKnown) {
+        ZRANSTR* z = zrand_alloc_vx(pool);
+        ASSERT_NE(z, nullptr);
+        std::string lowered(r.name);
+        for (char& c : lowered) c = static_cast<char>(c | 0x20);
+        z->UserMethod = lowered.data();
+        z->Seed = 1;
+        ASSERT_EQ(zrand_init(z), 0) << r.name << journalDump();
+        EXPECT_STREQ(z->rng.zrng_name, r.name);
+        for (uint64_t want : r.seed1) EXPECT_EQ(z->rangen(z->Blob), static_cast<double>(want) * 0x1p-64) << r.name;
+    }
+}
+
 // ---- descriptor values ----------------------------------------------------------
 
 struct DescRow {
