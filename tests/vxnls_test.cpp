@@ -1,0 +1,470 @@
+// Transcoding through the host's NLS record: the active encoding and its
+// registry entry, which pipeline each getter picks and when pipelines are
+// made, remade and reused, and 8-bit text converted to VXChar and back,
+// compared with glibc's iconv for Windows Latin-1, ISO Latin-1 and UTF-8.
+#include <gtest/gtest.h>
+
+#include <iconv.h>
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "host/vxhost_api.h"
+#include "subs/vxnls.h"
+#include "subs/vxnr.h"
+#include "support/host_fixture.h"
+
+namespace {
+
+using vxtest::JournalEntry;
+using vxtest::VxText;
+
+/* iconv of a whole buffer; undefined or ill-formed input stops it, so
+ * callers convert what they know to be well-formed, or byte by byte. */
+std::string iconvAll(const char* to, const char* from, const std::string& in, bool* ok = nullptr)
+{
+    iconv_t cd = iconv_open(to, from);
+    EXPECT_NE(cd, reinterpret_cast<iconv_t>(-1)) << from << " -> " << to;
+    std::string out(in.size() * 4 + 16, '\0');
+    char* ip = const_cast<char*>(in.data());
+    size_t il = in.size();
+    char* op = out.data();
+    size_t ol = out.size();
+    const bool done = iconv(cd, &ip, &il, &op, &ol) != static_cast<size_t>(-1) && il == 0;
+    iconv_close(cd);
+    if (ok) *ok = done;
+    out.resize(out.size() - ol);
+    return out;
+}
+
+std::u32string utf32(const std::string& bytes)
+{
+    std::u32string u(bytes.size() / 4, 0);
+    std::memcpy(u.data(), bytes.data(), u.size() * 4);
+    return u;
+}
+
+std::string bytesOf(const std::u32string& u)
+{
+    return std::string(reinterpret_cast<const char*>(u.data()), u.size() * 4);
+}
+
+/* zCharToVXChar on a std::string; the returned count trims the result. */
+std::u32string toVx(const std::string& in, int* count = nullptr)
+{
+    std::vector<VXChar> out(in.size() + 1, 0xDEADu);
+    int n = zCharToVXChar(const_cast<char*>(in.data()), out.data(), static_cast<int>(in.size()));
+    if (count) *count = n;
+    return std::u32string(reinterpret_cast<const char32_t*>(out.data()), n < 0 ? 0 : static_cast<size_t>(n));
+}
+
+/* A stand-in NLS extension in front of the host's: it records how pipelines
+ * are asked for, wraps each one to see its calls, and counts destructions. */
+class NlsSpy : public VXNLSExt {
+public:
+    struct Made {
+        bool toVx;
+        NLScei cei;
+        int32_t a, b;
+        bool operator==(const Made&) const = default;
+    };
+    struct Call {
+        VXMemSize in, capacity;
+        VXFlags options;
+        bool operator==(const Call&) const = default;
+    };
+
+    explicit NlsSpy(VXHndlp h) : h_(h), real_(h->vxnls)
+    {
+        makeToVXChar = [](VXNLSExth e, NLScei cei, int32_t a, int32_t b) {
+            return static_cast<NlsSpy*>(e)->make(true, cei, a, b);
+        };
+        makeFromVXChar = [](VXNLSExth e, NLScei cei, int32_t a, int32_t b) {
+            return static_cast<NlsSpy*>(e)->make(false, cei, a, b);
+        };
+        toUpper = [](VXNLSExth e, VXChar c) {
+            VXNLSExth r = static_cast<NlsSpy*>(e)->real_;
+            return r->toUpper(r, c);
+        };
+        h->vxnls = this;
+    }
+    /* Pipelines the module left in the record are destroyed here, while
+     * their wrappers still exist. */
+    ~NlsSpy()
+    {
+        h_->vxnls = real_;
+        if (VXNLSRecord* r = h_->nls) {
+            for (VXNLSPipelineh* slot : {&r->SessToVXChar, &r->SessFromVXChar})
+                if (*slot && owns(*slot)) {
+                    (*slot)->destroy(*slot);
+                    *slot = nullptr;
+                }
+        }
+    }
+    NlsSpy(const NlsSpy&) = delete;
+    NlsSpy& operator=(const NlsSpy&) = delete;
+
+    std::vector<Made> made;
+    std::vector<Call> calls;
+    int destroyed = 0;
+    int destroyedTwice = 0;
+
+private:
+    struct Wrapped : VXNLSPipeline {
+        NlsSpy* spy = nullptr;
+        VXNLSPipelineh inner = nullptr;
+        bool dead = false;
+    };
+
+    bool owns(VXNLSPipelineh p) const
+    {
+        for (const auto& w : pipes_)
+            if (w.get() == p) return true;
+        return false;
+    }
+
+    VXNLSPipelineh make(bool toVx, NLScei cei, int32_t a, int32_t b)
+    {
+        made.push_back({toVx, cei, a, b});
+        VXNLSPipelineh inner = toVx ? real_->makeToVXChar(real_, cei, a, b) : real_->makeFromVXChar(real_, cei, a, b);
+        if (!inner) return nullptr;
+        auto w = std::make_unique<Wrapped>();
+        w->spy = this;
+        w->inner = inner;
+        w->Transcode = [](VXNLSPipelineh p, const void* in, VXMemSize n, void* out, VXMemSize cap, VXMemSize* written,
+                          VXFlags options) {
+            auto* w = static_cast<Wrapped*>(p);
+            w->spy->calls.push_back({n, cap, options});
+            return w->inner->Transcode(w->inner, in, n, out, cap, written, options);
+        };
+        w->destroy = [](VXNLSPipelineh p) {
+            auto* w = static_cast<Wrapped*>(p);
+            if (w->dead) {
+                ++w->spy->destroyedTwice;
+                return;
+            }
+            w->dead = true;
+            ++w->spy->destroyed;
+            w->inner->destroy(w->inner);
+        };
+        pipes_.push_back(std::move(w));
+        return pipes_.back().get();
+    }
+
+    VXHndlp h_;
+    VXNLSExth real_;
+    std::vector<std::unique_ptr<Wrapped>> pipes_;
+};
+
+/* Records the module's registry stores. */
+class StoreSpy {
+public:
+    struct Store {
+        std::string name;
+        int32_t nameLength;
+        VXFlags flags;
+        int32_t kind;
+        VXMemSize size;
+        QORLONG value;
+        bool operator==(const Store&) const = default;
+    };
+    explicit StoreSpy(VXHndlp h) : h_(h), set_(h->nameSet)
+    {
+        self = this;
+        h->nameSet = [](VXHndlp h, const VXChar* n, VXStrSize l, VXFlags f, int32_t k, const void* v, VXMemSize s,
+                        void* r, int32_t rl) {
+            QORLONG value = 0;
+            if (k == VXNameQORLong && v) std::memcpy(&value, v, sizeof value);
+            self->stores.push_back({vxtest::toUtf8(n, l), l, f, k, s, value});
+            return self->set_(h, n, l, f, k, v, s, r, rl);
+        };
+    }
+    ~StoreSpy() { h_->nameSet = set_; }
+    StoreSpy(const StoreSpy&) = delete;
+    StoreSpy& operator=(const StoreSpy&) = delete;
+    std::vector<Store> stores;
+
+private:
+    static inline StoreSpy* self = nullptr;
+    VXHndlp h_;
+    decltype(VXHndl::nameSet) set_;
+};
+
+class Nls : public vxtest::HostFixture {
+protected:
+    VXNLSRecord* record() const { return handle()->nls; }
+    size_t made() const { return vxhost_nls_pipelines_made(host()); }
+};
+
+TEST_F(Nls, TheActiveEncodingIsStoredAndItsPipelinesRemadeOnlyOnChange)
+{
+    NlsSpy spy(handle());
+    StoreSpy stores(handle());
+    VXNLSRecord* r = record();
+    const auto store = [](QORLONG cei) { return StoreSpy::Store{"VXNLS.DRO_SESSION_CEI", 21, 4, VXNameQORLong, 0, cei}; };
+
+    EXPECT_EQ(zpvnls(0), 0);
+    EXPECT_EQ(r->SessCei, U_WLATIN1_CE);
+    EXPECT_EQ(longValue("VXNLS.DRO_SESSION_CEI"), U_WLATIN1_CE);
+    EXPECT_EQ(spy.made, (std::vector<NlsSpy::Made>{{true, 62, 0, 0}, {false, 62, 0, 0}}));
+    ASSERT_TRUE(r->SessToVXChar && r->SessFromVXChar);
+    VXNLSPipelineh to = r->SessToVXChar, from = r->SessFromVXChar;
+    EXPECT_EQ(zSessToVXChar(), to);
+    EXPECT_EQ(zSessFromVXChar(), from);
+
+    EXPECT_EQ(zpvnls(U_WLATIN1_CE), 0);
+    EXPECT_EQ(spy.made.size(), 2u) << "the same encoding keeps its pipelines";
+    EXPECT_EQ(r->SessToVXChar, to);
+    EXPECT_EQ(spy.destroyed, 0);
+
+    EXPECT_EQ(zpvnls(U_UTF8_CE), 0);
+    EXPECT_EQ(r->SessCei, U_UTF8_CE);
+    EXPECT_EQ(zSessCei(), U_UTF8_CE);
+    EXPECT_EQ(spy.destroyed, 2);
+    ASSERT_EQ(spy.made.size(), 4u);
+    EXPECT_EQ(spy.made[2], (NlsSpy::Made{true, 20, 0, 0}));
+    EXPECT_EQ(spy.made[3], (NlsSpy::Made{false, 20, 0, 0}));
+    EXPECT_TRUE(r->SessToVXChar && r->SessToVXChar != to);
+
+    /* An encoding the host does not know: no pipelines, and the getters
+     * retry and fall back to the module-text pipelines. */
+    EXPECT_EQ(zpvnls(99), 0);
+    EXPECT_EQ(spy.destroyed, 4);
+    EXPECT_EQ(r->SessToVXChar, nullptr);
+    EXPECT_EQ(r->SessFromVXChar, nullptr);
+    EXPECT_EQ(zSessCei(), 99);
+    EXPECT_EQ(zSessToVXChar(), r->fromCompiler);
+    EXPECT_EQ(zSessFromVXChar(), r->toCompiler);
+    EXPECT_EQ(spy.made.size(), 8u);
+    EXPECT_EQ(spy.destroyedTwice, 0);
+
+    EXPECT_EQ(stores.stores, (std::vector<StoreSpy::Store>{store(62), store(62), store(20), store(99)}));
+    EXPECT_EQ(journalCount(), 0u) << journalDump();
+    EXPECT_EQ(vxhost_host_errors(host()), 0u);
+}
+
+TEST_F(Nls, GettersPickTheServerTheSessionOrTheModuleTextPipelines)
+{
+    VXNLSRecord* r = record();
+    VXNLSExtended* x = r->extended;
+    ASSERT_TRUE(x && x->toUTF8 && x->fromUTF8);
+
+    /* Never set: the module's own text encoding. */
+    EXPECT_EQ(zSessCei(), U_WLATIN1_CE);
+    EXPECT_EQ(zSessToVXChar(), r->fromCompiler);
+    EXPECT_EQ(zSessFromVXChar(), r->toCompiler);
+    EXPECT_EQ(zCompToVXChar(), r->fromCompiler);
+    EXPECT_EQ(zCompFromVXChar(), r->toCompiler);
+    EXPECT_EQ(zLocaleh(), r->Localeh);
+    EXPECT_EQ(vxzGetTpToUTF8(handle()), x->toUTF8);
+    EXPECT_EQ(vxzGetTpFromUTF8(handle()), x->fromUTF8);
+    EXPECT_EQ(vxzGetTpToUTF8(nullptr), nullptr);
+    EXPECT_EQ(vxzGetTpFromUTF8(nullptr), nullptr);
+    EXPECT_EQ(made(), 0u);
+
+    /* Set by the host without pipelines: made on first use, then reused. */
+    r->SessCei = U_WLATIN1_CE;
+    VXNLSPipelineh to = zSessToVXChar();
+    EXPECT_EQ(made(), 1u);
+    EXPECT_EQ(zSessToVXChar(), to);
+    EXPECT_EQ(r->SessToVXChar, to);
+    VXNLSPipelineh from = zSessFromVXChar();
+    EXPECT_EQ(zSessFromVXChar(), from);
+    EXPECT_EQ(made(), 2u);
+    EXPECT_TRUE(to && from && to != r->fromCompiler && from != r->toCompiler);
+
+    /* A server works in UTF-8 whatever the session says. */
+    vxhost_set_server_role(host(), 1);
+    EXPECT_EQ(zSessCei(), U_UTF8_CE);
+    EXPECT_EQ(zSessToVXChar(), x->fromUTF8);
+    EXPECT_EQ(zSessFromVXChar(), x->toUTF8);
+    vxhost_set_server_role(host(), 0);
+    EXPECT_EQ(zSessToVXChar(), to);
+
+    /* Without the extension nothing can be made: module-text pipelines,
+     * until it is back. */
+    r->SessToVXChar = nullptr;
+    r->SessFromVXChar = nullptr;
+    vxhost_nls_detach(host(), 1);
+    EXPECT_EQ(zpvnls(U_UTF8_CE), 0);
+    EXPECT_EQ(r->SessCei, U_UTF8_CE);
+    EXPECT_EQ(zSessToVXChar(), r->fromCompiler);
+    EXPECT_EQ(zSessFromVXChar(), r->toCompiler);
+    EXPECT_EQ(made(), 2u);
+    vxhost_nls_detach(host(), 0);
+    VXNLSPipelineh utf8 = zSessToVXChar();
+    EXPECT_NE(utf8, r->fromCompiler);
+    EXPECT_EQ(zSessToVXChar(), utf8);
+    EXPECT_EQ(made(), 3u);
+    to->destroy(to);
+    from->destroy(from);
+
+    /* No record at all, or no host. */
+    VXHndlp h = handle();
+    VXNLSRecord* saved = h->nls;
+    h->nls = nullptr;
+    EXPECT_EQ(zSessCei(), U_WLATIN1_CE);
+    EXPECT_EQ(zSessToVXChar(), nullptr);
+    EXPECT_EQ(zSessFromVXChar(), nullptr);
+    EXPECT_EQ(zCompToVXChar(), nullptr);
+    EXPECT_EQ(zLocaleh(), nullptr);
+    EXPECT_EQ(zpvnls(U_UTF8_CE), 0);
+    h->nls = saved;
+    VXHndl bare{};
+    EXPECT_EQ(vxzGetTpToUTF8(&bare), nullptr);
+    vxextent(nullptr);
+    EXPECT_EQ(zpvnls(U_UTF8_CE), 0);
+    EXPECT_EQ(zSessCei(), U_WLATIN1_CE);
+    EXPECT_EQ(zSessToVXChar(), nullptr);
+    vxextent(h);
+    EXPECT_EQ(vxhost_host_errors(host()), 0u);
+}
+
+TEST_F(Nls, WindowsLatin1TextAgreesWithIconvBothWays)
+{
+    ASSERT_EQ(zpvnls(U_WLATIN1_CE), 0);
+    std::string all, defined;
+    for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+    std::u32string expected;
+    for (char c : all) {
+        bool ok = false;
+        std::string one = iconvAll("UTF-32LE", "CP1252", std::string(1, c), &ok);
+        expected += ok ? utf32(one) : U"\uFFFD";
+        if (ok) defined += c;
+    }
+    EXPECT_EQ(defined.size(), 250u) << "five bytes are undefined";
+
+    int count = 0;
+    EXPECT_EQ(toVx(all, &count), expected);
+    EXPECT_EQ(count, 255);
+    EXPECT_EQ(journal(), (std::vector<JournalEntry>{{VXSeverityError, VXHOST_STATUS_INVALID_TEXT,
+                                                     vxhost_catalogue_text(VXHOST_STATUS_INVALID_TEXT)}}))
+        << journalDump();
+
+    /* Defined bytes into VXChar, into the registry and back out as 8-bit
+     * text: the same bytes, which iconv also makes of those code units. */
+    clearJournal();
+    std::u32string units = toVx(defined);
+    EXPECT_EQ(units, utf32(iconvAll("UTF-32LE", "CP1252", defined)));
+    VxText name("T");
+    std::vector<VXChar> value(units.begin(), units.end());
+    value.push_back(0);
+    ASSERT_EQ(vxnrtset(name, 0, value.data(), static_cast<int>(units.size())), 0);
+    std::string back(300, '\0');
+    const int n = vxnrcget(name, 0, back.data(), static_cast<int>(back.size()));
+    back.resize(static_cast<size_t>(n < 0 ? 0 : n));
+    EXPECT_EQ(back, defined);
+    EXPECT_EQ(back, iconvAll("CP1252", "UTF-32LE", bytesOf(units)));
+    EXPECT_EQ(journalCount(), 0u) << journalDump();
+
+    /* What Latin-1 cannot hold comes back as '?'. */
+    setText("T", "a\u4E00\u20AC");
+    char small[8];
+    EXPECT_EQ(vxnrcget(name, 0, small, sizeof small), 3);
+    EXPECT_STREQ(small, "a?\x80");
+}
+
+TEST_F(Nls, Utf8TextAgreesWithIconvAndCountsUnitsNotBytes)
+{
+    const std::string samples[] = {
+        "MT64",
+        "caf\xC3\xA9",
+        "\xE2\x82\xAC" "100",
+        "\xF0\x9F\x98\x80 \xE4\xB8\x80\xE4\xBA\x8C",
+        "\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF\xF0\x90\x80\x80\xF4\x8F\xBF\xBF", /* edges of each length */
+    };
+    for (int mode = 0; mode < 3; ++mode) {
+        /* 0: the UTF-8 session, 1: a server with a Latin-1 session, 2: never
+         * set (the host's module text is UTF-8). */
+        SCOPED_TRACE(mode);
+        vxhost_set_server_role(host(), mode == 1);
+        if (mode == 0) zpvnls(U_UTF8_CE);
+        if (mode == 1) zpvnls(U_WLATIN1_CE);
+        if (mode == 2) {
+            zpvnls(U_WLATIN1_CE);
+            record()->SessCei = 0;
+        }
+        for (const std::string& s : samples) {
+            SCOPED_TRACE(s);
+            int count = 0;
+            const std::u32string want = utf32(iconvAll("UTF-32LE", "UTF-8", s));
+            EXPECT_EQ(toVx(s, &count), want);
+            EXPECT_EQ(count, static_cast<int>(want.size()));
+            EXPECT_EQ(iconvAll("UTF-8", "UTF-32LE", bytesOf(want)), s);
+        }
+        EXPECT_EQ(journalCount(), 0u) << journalDump();
+    }
+    vxhost_set_server_role(host(), 0);
+
+    /* The pipeline sees the byte count and a capacity of four bytes a byte;
+     * ill-formed input is reported and the partial result kept. */
+    NlsSpy spy(handle());
+    zpvnls(99);
+    zpvnls(U_UTF8_CE);
+    clearJournal();
+    int count = 0;
+    EXPECT_EQ(toVx("a\xC3\xA9z", &count), U"a\u00E9z");
+    EXPECT_EQ(toVx("x\xFF" "y", &count), U"x\uFFFDy");
+    EXPECT_EQ(count, 3);
+    EXPECT_EQ(spy.calls, (std::vector<NlsSpy::Call>{{4, 16, 0}, {3, 12, 0}}));
+    EXPECT_EQ(journal(), (std::vector<JournalEntry>{{VXSeverityError, VXHOST_STATUS_INVALID_TEXT,
+                                                     vxhost_catalogue_text(VXHOST_STATUS_INVALID_TEXT)}}));
+
+    EXPECT_EQ(zCharToVXChar(nullptr, nullptr, 5), 0);
+    VXChar out[4] = {7, 7, 7, 7};
+    EXPECT_EQ(zCharToVXChar(const_cast<char*>("abc"), out, 0), 0);
+    EXPECT_EQ(zCharToVXChar(const_cast<char*>("abc"), out, -2), 0);
+    EXPECT_EQ(zCharToVXChar(const_cast<char*>("abc"), nullptr, 3), 0);
+    EXPECT_EQ(out[0], 7u);
+    EXPECT_EQ(spy.calls.size(), 2u);
+}
+
+/* With no NLS record the module converts by itself: ISO Latin-1, or UTF-8
+ * on a server, with one U+FFFD per byte that starts no well-formed
+ * sequence. */
+TEST_F(Nls, WithoutARecordTextIsLatin1OrServerUtf8)
+{
+    VXHndlp h = handle();
+    VXNLSRecord* saved = h->nls;
+    h->nls = nullptr;
+
+    std::string all;
+    for (int b = 1; b < 256; ++b) all += static_cast<char>(b);
+    int count = 0;
+    EXPECT_EQ(toVx(all, &count), utf32(iconvAll("UTF-32LE", "ISO-8859-1", all)));
+    EXPECT_EQ(count, 255);
+    VxText name("T");
+    setText("T", "\u00E9\u20ACx");
+    char buf[16];
+    EXPECT_EQ(vxnrcget(name, 0, buf, sizeof buf), 3);
+    EXPECT_STREQ(buf, "\xE9?x");
+
+    vxhost_set_server_role(host(), 1);
+    const std::string good = "caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80";
+    EXPECT_EQ(toVx(good, &count), utf32(iconvAll("UTF-32LE", "UTF-8", good)));
+    EXPECT_EQ(count, 8);
+    const struct {
+        std::string in;
+        std::u32string out;
+    } bad[] = {
+        {"a\xFF" "b", U"a\uFFFDb"},
+        {"\xC0\xAF", U"\uFFFD\uFFFD"},              /* overlong */
+        {"\xED\xA0\x80", U"\uFFFD\uFFFD\uFFFD"},    /* surrogate */
+        {"\xF4\x90\x80\x80", U"\uFFFD\uFFFD\uFFFD\uFFFD"}, /* beyond U+10FFFF */
+        {"x\xE2\x82", U"x\uFFFD\uFFFD"},            /* cut short */
+        {"\x80z", U"\uFFFDz"},
+    };
+    for (const auto& c : bad) EXPECT_EQ(toVx(c.in), c.out) << c.in;
+
+    EXPECT_EQ(vxnrcget(name, 0, buf, sizeof buf), 6);
+    EXPECT_STREQ(buf, "\xC3\xA9\xE2\x82\xACx");
+    EXPECT_EQ(vxnrcget(name, 0, buf, 5), 2) << "a character is never cut";
+    EXPECT_STREQ(buf, "\xC3\xA9");
+    vxhost_set_server_role(host(), 0);
+    h->nls = saved;
+    EXPECT_EQ(journalCount(), 0u) << journalDump();
+}
+
+} // namespace
