@@ -3,6 +3,7 @@
  * complains about is written to its default journal. */
 #include <cstdarg>
 #include <climits>
+#include <cstdlib>
 
 #include "mk/vxbind.h"
 #include "subs/vxnls.h"
@@ -159,12 +160,14 @@ VXAPI int vxnrtget(VXChar* name, int name_l, VXChar* result, int result_l)
     return len;
 }
 
-/* The host stores text as VXChar, so the entry is read into a bounded local
- * buffer and converted; values longer than kNarrowMax code units are
- * truncated (the module's own entries are short keywords). */
+/* The host stores text as VXChar, so the entry is read as VXChar and
+ * converted.  Every code unit makes at least one byte, so result_l - 1
+ * units are all that can fit; short reads (the module's own keywords) use
+ * the stack, longer ones a buffer of their own.  Only when that cannot be
+ * had is the value cut to the stack buffer. */
 VXAPI int vxnrcget(VXChar* name, int name_l, char* result, int result_l)
 {
-    constexpr int kNarrowMax = 512;
+    constexpr int kNarrowLocal = 512;
     VXHndlp h = Exported_VXHandle;
     if (result && result_l > 0) result[0] = 0;
     if (!name || !result || result_l <= 0 || !usable(h)) return 0;
@@ -172,10 +175,19 @@ VXAPI int vxnrcget(VXChar* name, int name_l, char* result, int result_l)
     int nl = textLength(name, name_l);
     int len = 0;
     if (result_l > 1) {
-        VXChar wide[kNarrowMax + 1];
-        int cap = result_l - 1 < kNarrowMax ? result_l - 1 : kNarrowMax;
+        VXChar local[kNarrowLocal + 1];
+        VXChar* wide = local;
+        int cap = result_l - 1;
+        if (cap > kNarrowLocal) {
+            wide = static_cast<VXChar*>(std::malloc((static_cast<size_t>(cap) + 1) * sizeof(VXChar)));
+            if (!wide) {
+                wide = local;
+                cap = kNarrowLocal;
+            }
+        }
         int n = readText(h, name, nl, wide, cap + 1, "vxnrcget");
         len = narrow(wide, n, result, result_l - 1);
+        if (wide != local) std::free(wide);
     }
     result[len] = 0;
     if (dbg) trace(h, VXT("%hs(%.*S)='%hs'"), "vxnrcget", nl, name, result);

@@ -318,6 +318,15 @@ std::vector<FallbackCase> fallbackCases()
          "2:é 5:é€ 6:é€x", {}},
         {"8-bit text into small buffers", [](Registry& t) { t.setText("T", "abc"); },
          [](Registry&) { return cget("T", 1) + cget("T", 0); }, "0:0:ZZZ", {}},
+        {"8-bit text longer than any keyword", [](Registry& t) { t.setText("T", std::string(600, 'a') + "\u00E9Z"); },
+         [](Registry&) {
+             VxText n("T");
+             std::string buf(1000, 'Z');
+             const int len = vxnrcget(n, 0, buf.data(), 1000);
+             std::string tail = buf.substr(len < 5 ? 0 : static_cast<size_t>(len - 5), 6);
+             return std::to_string(len) + ":" + tail.c_str();
+         },
+         "603:aa\u00E9Z", {}},
         {"8-bit text, registry fails", failRegistry(kFail), [](Registry&) { return cget("T", 16); }, "0:",
          {failed("vxNameValueGet", "T", "vxnrcget"), failStatus}},
         // vxnrlget
