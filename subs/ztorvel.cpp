@@ -11,6 +11,7 @@ extern "C" VXAPI double ztorvel(int64_t* iSeed)
 {
     constexpr uint64_t kA = 397204094u;
     constexpr uint64_t kM = 0x7FFFFFFFu;
+    if (iSeed == nullptr) return 0.0; /* no state to step */
     /* Only the low 32 bits of the caller's value are read. */
     const uint64_t s = static_cast<uint64_t>(*iSeed) & 0xFFFFFFFFu;
     const uint64_t p = kA * s;

@@ -47,6 +47,8 @@ TEST(Torvel, StepMatchesTheStandardLehmerEngine)
     ztorvel(&s);
     EXPECT_EQ(s, static_cast<int64_t>((397204094ull * 397204094ull) % 2147483647ull));
 
+    EXPECT_EQ(ztorvel(nullptr), 0.0);
+
     // Only the low 32 bits are read, and the stored value is reduced.
     s = 0x100000001ll;
     ztorvel(&s);

@@ -62,7 +62,9 @@ struct Xorgens {
 
     [[gnu::always_inline]] static inline uint64_t step(state& s)
     {
-        const int i = (s.i + 1) & (kR - 1);
+        /* Masked before the increment: a hand-filled index can neither
+         * overflow nor point outside the array. */
+        const int i = ((s.i & (kR - 1)) + 1) & (kR - 1);
         s.i = i;
         const uint64_t v = recur(s, i);
         const uint64_t w = s.w + kWeyl;
