@@ -161,10 +161,11 @@ VXAPI int vxnrtget(VXChar* name, int name_l, VXChar* result, int result_l)
 }
 
 /* The host stores text as VXChar, so the entry is read as VXChar and
- * converted.  Every code unit makes at least one byte, so result_l - 1
- * units are all that can fit; short reads (the module's own keywords) use
- * the stack, longer ones a buffer of their own.  Only when that cannot be
- * had is the value cut to the stack buffer. */
+ * converted.  The module's own entries are short keywords and fit the stack
+ * buffer; a value that fills it is read again into a buffer of the
+ * caller's size (every code unit makes at least one byte, so result_l - 1
+ * units are all that can fit), and only when that cannot be had is it cut
+ * to the stack buffer. */
 VXAPI int vxnrcget(VXChar* name, int name_l, char* result, int result_l)
 {
     constexpr int kNarrowLocal = 512;
@@ -176,17 +177,16 @@ VXAPI int vxnrcget(VXChar* name, int name_l, char* result, int result_l)
     int len = 0;
     if (result_l > 1) {
         VXChar local[kNarrowLocal + 1];
+        const int cap = result_l - 1;
+        int n = readText(h, name, nl, local, (cap < kNarrowLocal ? cap : kNarrowLocal) + 1, "vxnrcget");
         VXChar* wide = local;
-        int cap = result_l - 1;
-        if (cap > kNarrowLocal) {
-            wide = static_cast<VXChar*>(std::malloc((static_cast<size_t>(cap) + 1) * sizeof(VXChar)));
-            if (!wide) {
-                wide = local;
-                cap = kNarrowLocal;
+        if (n == kNarrowLocal && cap > kNarrowLocal) {
+            if (auto* all = static_cast<VXChar*>(std::malloc((static_cast<size_t>(cap) + 1) * sizeof(VXChar)))) {
+                wide = all;
+                n = readText(h, name, nl, wide, cap + 1, "vxnrcget");
             }
         }
-        int n = readText(h, name, nl, wide, cap + 1, "vxnrcget");
-        len = narrow(wide, n, result, result_l - 1);
+        len = narrow(wide, n, result, cap);
         if (wide != local) std::free(wide);
     }
     result[len] = 0;

@@ -327,6 +327,14 @@ std::vector<FallbackCase> fallbackCases()
              return std::to_string(len) + ":" + tail.c_str();
          },
          "603:aa\u00E9Z", {}},
+        {"8-bit text just filling the first read", [](Registry& t) { t.setText("T", std::string(512, 'b')); },
+         [](Registry&) {
+             VxText n("T");
+             std::string buf(1000, 'Z');
+             const int len = vxnrcget(n, 0, buf.data(), 1000);
+             return std::to_string(len) + ":" + buf.substr(510, 3).c_str();
+         },
+         "512:bb", {}},
         {"8-bit text, registry fails", failRegistry(kFail), [](Registry&) { return cget("T", 16); }, "0:",
          {failed("vxNameValueGet", "T", "vxnrcget"), failStatus}},
         // vxnrlget
