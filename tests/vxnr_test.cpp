@@ -665,6 +665,17 @@ TEST_F(Registry, LimitsCountDownToMinusOneAndAnnounceTheLastOne)
     EXPECT_EQ(seen, want);
     EXPECT_EQ(journal(), (std::vector<JournalEntry>{status(VXSeverityNote, VXNR_M_LIMIT_REACHED, 1, VXT("C"))}));
 
+    /* A registry that answers nothing cannot count: every use is a first
+     * use, and each failed store is reported. */
+    vxhost_registry_fail(host(), kFail);
+    clearJournal();
+    EXPECT_EQ(vxnrlimit(n, 0, 100), 100);
+    EXPECT_EQ(vxnrlimit(n, 0, 100), 100);
+    vxhost_registry_fail(host(), 0);
+    const JournalEntry refused = error("vxNameValueSet failed for C in vxnrlset");
+    EXPECT_EQ(journal(), (std::vector<JournalEntry>{refused, status(VXSeverityError, kFail), refused,
+                                                   status(VXSeverityError, kFail)}));
+
     /* A store the host refuses is reported, and the count is still returned. */
     setLong("C", 7);
     clearJournal();
