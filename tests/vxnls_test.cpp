@@ -203,7 +203,9 @@ TEST_F(Nls, TheActiveEncodingIsStoredAndItsPipelinesRemadeOnlyOnChange)
     NlsSpy spy(handle());
     StoreSpy stores(handle());
     VXNLSRecord* r = record();
-    const auto store = [](QORLONG cei) { return StoreSpy::Store{"VXNLS.DRO_SESSION_CEI", 21, 4, VXNameQORLong, 0, cei}; };
+    const auto store = [](QORLONG cei) {
+        return StoreSpy::Store{"VXNLS.DRO_SESSION_CEI", 21, 4, VXNameQORLong, 0, cei};
+    };
 
     EXPECT_EQ(zpvnls(0), 0);
     EXPECT_EQ(r->SessCei, U_WLATIN1_CE);
