@@ -3,7 +3,6 @@
  * complains about is written to its default journal. */
 #include <cstdarg>
 #include <climits>
-#include <cstdlib>
 
 #include "mk/vxbind.h"
 #include "subs/vxnls.h"
@@ -163,9 +162,9 @@ VXAPI int vxnrtget(VXChar* name, int name_l, VXChar* result, int result_l)
 /* The host stores text as VXChar, so the entry is read as VXChar and
  * converted.  The module's own entries are short keywords and fit the stack
  * buffer; a value that fills it is read again into a buffer of the
- * caller's size (every code unit makes at least one byte, so result_l - 1
- * units are all that can fit), and only when that cannot be had is it cut
- * to the stack buffer. */
+ * caller's size from a scratch host pool (every code unit makes at least
+ * one byte, so result_l - 1 units are all that can fit), and only when that
+ * cannot be had is it cut to the stack buffer. */
 VXAPI int vxnrcget(VXChar* name, int name_l, char* result, int result_l)
 {
     constexpr int kNarrowLocal = 512;
@@ -180,14 +179,20 @@ VXAPI int vxnrcget(VXChar* name, int name_l, char* result, int result_l)
         const int cap = result_l - 1;
         int n = readText(h, name, nl, local, (cap < kNarrowLocal ? cap : kNarrowLocal) + 1, "vxnrcget");
         VXChar* wide = local;
-        if (n == kNarrowLocal && cap > kNarrowLocal) {
-            if (auto* all = static_cast<VXChar*>(std::malloc((static_cast<size_t>(cap) + 1) * sizeof(VXChar)))) {
+        VXPoolh scratch = nullptr; /* a pool of its own: released with everything in it */
+        if (n == kNarrowLocal && cap > kNarrowLocal && h->poolCreate) {
+            VXPoolParms parms{0, 0, nullptr};
+            scratch = h->poolCreate(h, &parms, nullptr, "VXNRTEXT");
+            auto* all = scratch ? static_cast<VXChar*>(scratch->memAlloc(
+                                      scratch, (static_cast<VXMemSize>(cap) + 1) * sizeof(VXChar), 0))
+                                : nullptr;
+            if (all) {
                 wide = all;
                 n = readText(h, name, nl, wide, cap + 1, "vxnrcget");
             }
         }
         len = narrow(wide, n, result, cap);
-        if (wide != local) std::free(wide);
+        if (scratch) scratch->destroy(scratch);
     }
     result[len] = 0;
     if (dbg) trace(h, VXT("%hs(%.*S)='%hs'"), "vxnrcget", nl, name, result);
