@@ -1,0 +1,249 @@
+#include "options.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+namespace vxcli {
+namespace {
+
+struct OptionSpec {
+    const char* name; /* long name, without the dashes */
+    bool takesValue;
+};
+
+constexpr OptionSpec kOptions[] = {
+    {"method", true},  {"seed", true},   {"int-seed", true}, {"key", true},
+    {"thread", true},  {"crude", false}, {"set", true},      {"journal", false},
+    {"n", true},       {"format", true}, {"width", true},    {"conversion", true},
+    {"buffer", true},  {"table", true},  {"threads", true},  {"json", false},
+    {"quick", false},  {"words", true},
+};
+
+const OptionSpec* findOption(const std::string& name)
+{
+    for (const OptionSpec& o : kOptions)
+        if (name == o.name) return &o;
+    return nullptr;
+}
+
+/* "-2.5", "-1e3", "-.5" and "-inf" are parameters, not options: samplers are
+ * meant to be tried on refused values too. */
+bool looksNegativeNumber(const char* a)
+{
+    if (a[0] != '-') return false;
+    char c = a[1];
+    return (c >= '0' && c <= '9') || c == '.' || !std::strcmp(a + 1, "inf") || !std::strcmp(a + 1, "nan");
+}
+
+} // namespace
+
+std::optional<std::string> Options::value(const std::string& name) const
+{
+    auto it = given.find(name);
+    if (it == given.end() || it->second.empty()) return std::nullopt;
+    return it->second.back();
+}
+
+const std::vector<std::string>& Options::values(const std::string& name) const
+{
+    static const std::vector<std::string> none;
+    auto it = given.find(name);
+    return it == given.end() ? none : it->second;
+}
+
+Options parseCommandLine(int argc, char** argv)
+{
+    Options o;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (optionsEnded || a.empty() || a[0] != '-' || a == "-" || looksNegativeNumber(a.c_str())) {
+            if (o.command.empty())
+                o.command = a;
+            else
+                o.positional.push_back(a);
+            continue;
+        }
+        if (a == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        if (a == "-h" || a == "--help") {
+            o.help = true;
+            continue;
+        }
+        if (a == "--version") {
+            o.version = true;
+            continue;
+        }
+        std::string name, value;
+        bool inlineValue = false;
+        if (a.rfind("--", 0) == 0) {
+            name = a.substr(2);
+            size_t eq = name.find('=');
+            if (eq != std::string::npos) {
+                value = name.substr(eq + 1);
+                name.resize(eq);
+                inlineValue = true;
+            }
+        } else if (a.size() >= 2 && a[1] == 'n') {
+            name = "n"; /* -n 10 or -n10 */
+            if (a.size() > 2) {
+                value = a.substr(2);
+                inlineValue = true;
+            }
+        } else {
+            throw UsageError("unknown option '" + a + "'; see 'vxalea --help' for the options");
+        }
+        if (name == "n" && a.rfind("--", 0) == 0)
+            throw UsageError("the count option is '-n N', not '--n'");
+        const OptionSpec* spec = findOption(name);
+        if (!spec) throw UsageError("unknown option '" + a + "'; see 'vxalea --help' for the options");
+        if (spec->takesValue) {
+            if (!inlineValue) {
+                if (i + 1 >= argc)
+                    throw UsageError("option '" + a + "' needs a value, e.g. '" + a + " VALUE'");
+                value = argv[++i];
+            }
+        } else if (inlineValue) {
+            throw UsageError("option '--" + name + "' takes no value");
+        }
+        o.given[name].push_back(value);
+    }
+    return o;
+}
+
+std::vector<std::string> streamOptionNames(std::initializer_list<const char*> extra)
+{
+    std::vector<std::string> names = {"method", "seed", "int-seed", "key", "thread",
+                                      "crude",  "set",  "journal",  "n",   "format"};
+    names.insert(names.end(), extra.begin(), extra.end());
+    return names;
+}
+
+void allowOnly(const Options& o, const std::vector<std::string>& allowed)
+{
+    for (const auto& [name, values] : o.given) {
+        bool ok = false;
+        for (const std::string& a : allowed) ok = ok || name == a;
+        if (!ok) {
+            std::string shown = name == "n" ? "-n" : "--" + name;
+            throw UsageError("option '" + shown + "' does not apply to '" + o.command +
+                             "'; see 'vxalea " + o.command + " --help'");
+        }
+    }
+}
+
+uint64_t parseU64(const std::string& text, const std::string& what)
+{
+    const char* s = text.c_str();
+    int base = 10;
+    if (text.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+        base = 16;
+        s += 2;
+    }
+    bool digits = *s != '\0';
+    for (const char* p = s; *p; ++p) {
+        bool ok = base == 16 ? std::isxdigit(static_cast<unsigned char>(*p)) != 0 : (*p >= '0' && *p <= '9');
+        digits = digits && ok;
+    }
+    errno = 0;
+    char* end = nullptr;
+    unsigned long long v = digits ? std::strtoull(s, &end, base) : 0;
+    if (!digits || errno == ERANGE || *end != '\0')
+        throw UsageError(what + " must be a whole number from 0 to 18446744073709551615 (decimal or 0x hex), not '" +
+                         text + "'");
+    return v;
+}
+
+int64_t parseI64(const std::string& text, const std::string& what)
+{
+    const char* s = text.c_str();
+    const char* p = (*s == '-' || *s == '+') ? s + 1 : s;
+    bool digits = *p != '\0';
+    for (; *p; ++p) digits = digits && *p >= '0' && *p <= '9';
+    errno = 0;
+    char* end = nullptr;
+    long long v = digits ? std::strtoll(s, &end, 10) : 0;
+    if (!digits || errno == ERANGE || *end != '\0')
+        throw UsageError(what + " must be a whole number, not '" + text + "'");
+    return v;
+}
+
+double parseDouble(const std::string& text, const std::string& what)
+{
+    errno = 0;
+    char* end = nullptr;
+    double v = text.empty() ? 0.0 : std::strtod(text.c_str(), &end);
+    /* Overflow to infinity is kept as the user's infinity; only text that is
+     * not a number at all is refused. */
+    if (text.empty() || *end != '\0' || std::isspace(static_cast<unsigned char>(text[0])))
+        throw UsageError(what + " must be a number (e.g. 2.5, 1e-3, -4), not '" + text + "'");
+    return v;
+}
+
+std::vector<std::string> splitList(const std::string& text)
+{
+    std::vector<std::string> items;
+    size_t b = 0;
+    while (true) {
+        size_t e = text.find(',', b);
+        items.push_back(text.substr(b, e == std::string::npos ? std::string::npos : e - b));
+        if (e == std::string::npos) break;
+        b = e + 1;
+    }
+    return items;
+}
+
+StreamOptions streamOptions(const Options& o)
+{
+    StreamOptions s;
+    if (auto v = o.value("method")) s.method = *v;
+    if (auto v = o.value("seed")) s.seed = parseDouble(*v, "--seed");
+    if (auto v = o.value("int-seed")) s.intSeed = parseU64(*v, "--int-seed");
+    if (auto v = o.value("key")) s.key = parseU64(*v, "--key");
+    if (auto v = o.value("thread")) s.thread = parseU64(*v, "--thread");
+    s.crude = o.has("crude");
+    return s;
+}
+
+OutputOptions outputOptions(const Options& o)
+{
+    OutputOptions out;
+    if (auto v = o.value("format")) {
+        if (*v == "text")
+            out.format = Format::Text;
+        else if (*v == "hex")
+            out.format = Format::Hex;
+        else if (*v == "bin")
+            out.format = Format::Bin;
+        else
+            throw UsageError("--format must be text, hex or bin, not '" + *v + "'");
+    }
+    if (auto v = o.value("n")) {
+        out.count = parseU64(*v, "-n");
+        if (out.count == 0) {
+            if (out.format != Format::Bin)
+                throw UsageError("-n 0 (values without end) needs --format bin; give a count for text or hex");
+            out.endless = true;
+        }
+    }
+    return out;
+}
+
+std::vector<std::pair<std::string, std::string>> registrySettings(const Options& o)
+{
+    std::vector<std::pair<std::string, std::string>> out;
+    for (const std::string& s : o.values("set")) {
+        size_t eq = s.find('=');
+        if (eq == std::string::npos || eq == 0)
+            throw UsageError("--set needs NAME=VALUE (e.g. --set OSENV.QOR_RNG_MESSAGES=NOTE), not '" + s + "'");
+        out.emplace_back(s.substr(0, eq), s.substr(eq + 1));
+    }
+    return out;
+}
+
+} // namespace vxcli
