@@ -121,6 +121,7 @@ const Page kPages[] = {
      "\n"
      "Variates of one distribution (name blind to case), parameters in the sampler's order:\n"
      "%s"
+     "\n"
      "A parameter the sampler refuses gives the missing value: 'nan' in text,\n"
      "fffffe0000000000 in hex.\n"
      "\n"
