@@ -322,6 +322,37 @@ TEST(Cli, StreamStatusGivesExitOneAfterTheValues)
     EXPECT_EQ(key.status, 0);
 }
 
+/* --journal copies the module's messages at the level the registry sets. */
+TEST(Cli, JournalShowsTheMessagesTheRegistryAllows)
+{
+    /* Errors appear with no registry entry; the status line follows them. */
+    Result bad = vxalea({"raw", "--method", "PCG32I", "--seed", "1", "--key", "0x80000000", "-n", "2", "--journal"});
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_EQ(lines(bad.out).size(), 2u);
+    std::vector<std::string> err = lines(bad.err);
+    ASSERT_GE(err.size(), 2u) << bad.err;
+    EXPECT_EQ(err.front().rfind("[ERROR] 0x8C7FE81B ", 0), 0u) << bad.err;
+    EXPECT_NE(err.back().find("stream status 0x8C7FE810"), std::string::npos) << bad.err;
+
+    /* Warnings only when asked for. */
+    std::vector<std::string> noKey = {"raw", "--method", "XOR64", "--seed", "1", "--key", "3", "-n", "1", "--journal"};
+    Result quiet = vxalea(noKey);
+    Result warned = vxalea(plus(noKey, {"--set", "OSENV.QOR_RNG_MESSAGES=WARN"}));
+    EXPECT_EQ(quiet.err.find("0x8C7FE81A"), std::string::npos) << quiet.err;
+    EXPECT_NE(warned.err.find("[WARNING] 0x8C7FE81A"), std::string::npos) << warned.err;
+    EXPECT_NE(warned.err.find("stream status 0x8C7FE80F"), std::string::npos) << warned.err;
+    EXPECT_EQ(warned.status, 1);
+
+    /* ALL adds the engines' set-up traces; a fractional seed is replaced,
+     * with a warning, by the integer seed its mantissa maps to. */
+    Result all = vxalea({"raw", "--method", "MT32", "--seed", "1.5", "-n", "3", "--journal", "--set",
+                         "OSENV.QOR_RNG_MESSAGES=ALL"});
+    EXPECT_EQ(all.status, 0);
+    EXPECT_NE(all.err.find("0x8C7FE851"), std::string::npos) << all.err;
+    EXPECT_NE(all.err.find("[WARNING] 0x8C7FE818"), std::string::npos) << all.err;
+    EXPECT_EQ(all.out, vxalea({"raw", "--method", "MT32", "--int-seed", "2147483647", "-n", "3"}).out);
+}
+
 /* Exit status 2: one line on stderr, nothing at all on stdout. */
 TEST(Cli, UsageErrorsWriteOneLineAndNoOutput)
 {
