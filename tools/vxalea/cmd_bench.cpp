@@ -161,9 +161,7 @@ int cmdBench(const Options& o)
             out += line;
         }
     }
-    Writer w(Format::Text);
-    w.raw(out);
-    w.finish();
+    writeText(out);
     return 0;
 }
 

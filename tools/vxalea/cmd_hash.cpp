@@ -81,9 +81,7 @@ int cmdHash(const Options& o)
     } else {
         throw UsageError("unknown hash function '" + fn + "'; choose murmur32, murmur64 or murmur128");
     }
-    Writer w(Format::Text);
-    w.raw(line);
-    w.finish();
+    writeText(line);
     return 0;
 }
 

@@ -82,9 +82,7 @@ int cmdMethods(const Options& o)
             out += line;
         }
     }
-    Writer w(Format::Text);
-    w.raw(out);
-    w.finish();
+    writeText(out);
     return 0;
 }
 

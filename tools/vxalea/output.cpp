@@ -104,4 +104,11 @@ void Writer::finish()
         throw RunError(std::string("cannot write the output: ") + std::strerror(error_));
 }
 
+void writeText(const std::string& text)
+{
+    Writer w(Format::Text);
+    w.raw(text);
+    w.finish();
+}
+
 } // namespace vxcli

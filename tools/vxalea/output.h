@@ -54,6 +54,10 @@ private:
     int error_ = 0;
 };
 
+/* A whole table or line of text on stdout, with the writer's handling of a
+ * vanished reader. */
+void writeText(const std::string& text);
+
 /* The text and hex forms of one double, as the writer prints it. */
 std::string textOf(double v);
 std::string hexOf(double v);
