@@ -151,16 +151,17 @@ void BM_StdUniformIntDistribution(benchmark::State& state)
     run(state, [&] { return die(g); });
 }
 
-BENCHMARK(BM_CxxUint64);
-BENCHMARK(BM_CAbiUint64);
-BENCHMARK(BM_CAbiUint64Hoisted);
-BENCHMARK(BM_CxxUniform);
-BENCHMARK(BM_CAbiUniform);
-BENCHMARK(BM_CxxGamma);
-BENCHMARK(BM_CAbiGamma);
-BENCHMARK(BM_CxxFillNormal);
-BENCHMARK(BM_CAbiFillNormal);
-BENCHMARK(BM_CxxUniformIntDistribution);
-BENCHMARK(BM_StdUniformIntDistribution);
+// Named cxx/<operation>/<implementation> for bench/ratios.py.
+BENCHMARK(BM_CxxUint64)->Name("cxx/uint64/ours_cxx");
+BENCHMARK(BM_CAbiUint64)->Name("cxx/uint64/c_abi");
+BENCHMARK(BM_CAbiUint64Hoisted)->Name("cxx/uint64/c_abi_hoisted");
+BENCHMARK(BM_CxxUniform)->Name("cxx/uniform/ours_cxx");
+BENCHMARK(BM_CAbiUniform)->Name("cxx/uniform/c_abi");
+BENCHMARK(BM_CxxGamma)->Name("cxx/gamma/ours_cxx");
+BENCHMARK(BM_CAbiGamma)->Name("cxx/gamma/c_abi");
+BENCHMARK(BM_CxxFillNormal)->Name("cxx/fill_normal/ours_cxx");
+BENCHMARK(BM_CAbiFillNormal)->Name("cxx/fill_normal/c_abi");
+BENCHMARK(BM_CxxUniformIntDistribution)->Name("cxx/uniform_int_distribution/ours_cxx");
+BENCHMARK(BM_StdUniformIntDistribution)->Name("cxx/uniform_int_distribution/std");
 
 } // namespace

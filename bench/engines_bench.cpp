@@ -1,11 +1,13 @@
 // Draw cost of the Mersenne Twister engines through the descriptor, beside
-// the standard library's engines (inlined into the loop) and a plain MT19937
-// reached through one function pointer, all in the same run.  Compare the
-// per-item times: descriptor / std is the cost of the indirect call.
+// the standard library's engines inlined into the loop and the same engines
+// reached through one function pointer, all in the same run: ours / ref is
+// what the descriptor costs over a plain out-of-line generator.
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
 #include <random>
+#include <string>
+#include <utility>
 
 #include "subs/zrand.h"
 #include "subs/zrng.h"
@@ -33,99 +35,94 @@ void run(benchmark::State& state, Fn draw)
     state.SetItemsProcessed(state.iterations() * kBatch);
 }
 
-void (*const kSetups[])(zrngptr, uint64_t) = {zrnfMT32, zrnfMT1998, zrnfMTHYBRID, zrnfMT64};
-
-void BM_EngineUint32(benchmark::State& state)
-{
-    EngineBlob e(kSetups[state.range(0)]);
-    auto f = e.q.zrng_uint32;
-    run(state, [&] { return f(&e.blob); });
-}
-void BM_EngineUint64(benchmark::State& state)
-{
-    EngineBlob e(kSetups[state.range(0)]);
-    auto f = e.q.zrng_uint64;
-    run(state, [&] { return f(&e.blob); });
-}
-void BM_EngineDoubleOpen(benchmark::State& state)
-{
-    EngineBlob e(kSetups[state.range(0)]);
-    auto f = e.q.zrng_double_open;
-    run(state, [&] { return f(&e.blob); });
-}
-// 0 = MT32, 1 = MT1998, 2 = MTHYBRID, 3 = MT64
-BENCHMARK(BM_EngineUint32)->DenseRange(0, 3);
-BENCHMARK(BM_EngineUint64)->DenseRange(0, 3);
-BENCHMARK(BM_EngineDoubleOpen)->DenseRange(0, 3);
-
-void BM_StdMt19937Uint32(benchmark::State& state)
-{
-    std::mt19937 g(5489);
-    run(state, [&] { return g(); });
-}
-void BM_StdMt19937Uint64Pair(benchmark::State& state)
-{
-    std::mt19937 g(5489);
-    run(state, [&] {
-        uint64_t a = g();
-        return (a << 32) | g();
-    });
-}
-void BM_StdMt19937Double(benchmark::State& state)
-{
-    std::mt19937 g(5489);
-    run(state, [&] { return static_cast<double>(g()) * 0x1p-32; });
-}
-void BM_StdMt19937_64Uint64(benchmark::State& state)
-{
-    std::mt19937_64 g(5489);
-    run(state, [&] { return g(); });
-}
-void BM_StdMt19937_64Double(benchmark::State& state)
-{
-    std::mt19937_64 g(5489);
-    run(state, [&] { return static_cast<double>(g()) * 0x1p-64; });
-}
-BENCHMARK(BM_StdMt19937Uint32);
-BENCHMARK(BM_StdMt19937Uint64Pair);
-BENCHMARK(BM_StdMt19937Double);
-BENCHMARK(BM_StdMt19937_64Uint64);
-BENCHMARK(BM_StdMt19937_64Double);
-
-// The textbook generator, not inlined into the loop: the floor for any
-// engine behind a function pointer.
-struct RefMt {
-    uint32_t mt[624];
-    int mti;
+struct Engine {
+    const char* name;
+    void (*setup)(zrngptr, uint64_t);
 };
+constexpr Engine kEngines[] = {
+    {"MT32", zrnfMT32}, {"MT1998", zrnfMT1998}, {"MTHYBRID", zrnfMTHYBRID}, {"MT64", zrnfMT64}};
 
-uint32_t refDraw(void* p)
+enum class Op { Uint32, Uint64, Rangen };
+
+void BM_Engine(benchmark::State& state, const Engine& engine, Op op)
 {
-    RefMt& s = *static_cast<RefMt*>(p);
-    if (s.mti >= 624) {
-        for (int i = 0; i < 624; ++i) {
-            uint32_t y = (s.mt[i] & 0x80000000u) | (s.mt[(i + 1) % 624] & 0x7FFFFFFFu);
-            s.mt[i] = s.mt[(i + 397) % 624] ^ (y >> 1) ^ ((y & 1u) ? 0x9908B0DFu : 0u);
-        }
-        s.mti = 0;
+    EngineBlob e(engine.setup);
+    switch (op) {
+    case Op::Uint32: run(state, [f = e.q.zrng_uint32, &e] { return f(&e.blob); }); break;
+    case Op::Uint64: run(state, [f = e.q.zrng_uint64, &e] { return f(&e.blob); }); break;
+    case Op::Rangen: run(state, [f = e.q.zrng_double_open, &e] { return f(&e.blob); }); break;
     }
-    uint32_t y = s.mt[s.mti++];
-    y ^= y >> 11;
-    y ^= (y << 7) & 0x9D2C5680u;
-    y ^= (y << 15) & 0xEFC60000u;
-    return y ^ (y >> 18);
 }
 
-void BM_RefMtThroughPointer(benchmark::State& state)
+// The standard engines: inlined into the loop ("std"), and out of line
+// behind one function pointer ("ref"), as the descriptor calls an engine.
+template <class G>
+uint64_t u64Of(G& g)
 {
-    RefMt s;
-    s.mt[0] = 5489;
-    for (int i = 1; i < 624; ++i) s.mt[i] = 1812433253u * (s.mt[i - 1] ^ (s.mt[i - 1] >> 30)) + uint32_t(i);
-    s.mti = 624;
-    uint32_t (*volatile fp)(void*) = refDraw;
-    auto f = fp;
-    run(state, [&] { return f(&s); });
+    if constexpr (sizeof(typename G::result_type) == 8) {
+        return g();
+    } else {
+        const uint64_t a = g();
+        return (a << 32) | g();
+    }
 }
-BENCHMARK(BM_RefMtThroughPointer);
+template <class G>
+double uniformOf(G& g)
+{
+    if constexpr (sizeof(typename G::result_type) == 8)
+        return static_cast<double>(g()) * 0x1p-64;
+    else
+        return static_cast<double>(g()) * 0x1p-32;
+}
+template <class G>
+uint32_t refU32(void* p) { return static_cast<uint32_t>((*static_cast<G*>(p))()); }
+template <class G>
+uint64_t refU64(void* p) { return u64Of(*static_cast<G*>(p)); }
+template <class G>
+double refUniform(void* p) { return uniformOf(*static_cast<G*>(p)); }
+
+template <class G>
+void BM_Std(benchmark::State& state, Op op)
+{
+    G g(5489);
+    switch (op) {
+    case Op::Uint32: run(state, [&] { return static_cast<uint32_t>(g()); }); break;
+    case Op::Uint64: run(state, [&] { return u64Of(g); }); break;
+    case Op::Rangen: run(state, [&] { return uniformOf(g); }); break;
+    }
+}
+template <class G>
+void BM_Ref(benchmark::State& state, Op op)
+{
+    G g(5489);
+    uint32_t (*volatile f32)(void*) = refU32<G>;
+    uint64_t (*volatile f64)(void*) = refU64<G>;
+    double (*volatile fd)(void*) = refUniform<G>;
+    switch (op) {
+    case Op::Uint32: run(state, [f = f32, &g] { return f(&g); }); break;
+    case Op::Uint64: run(state, [f = f64, &g] { return f(&g); }); break;
+    case Op::Rangen: run(state, [f = fd, &g] { return f(&g); }); break;
+    }
+}
+
+// Named engines/<ENGINE>/<op>/<implementation> for bench/ratios.py.
+const bool kRegistered = [] {
+    const std::pair<Op, const char*> ops[] = {{Op::Uint32, "uint32"}, {Op::Uint64, "uint64"}, {Op::Rangen, "rangen"}};
+    for (const Engine& e : kEngines) {
+        const bool wide = std::string(e.name) == "MT64";
+        for (auto [op, opName] : ops) {
+            const std::string base = std::string("engines/") + e.name + "/" + opName + "/";
+            benchmark::RegisterBenchmark((base + "ours").c_str(), BM_Engine, e, op);
+            if (wide) {
+                benchmark::RegisterBenchmark((base + "std").c_str(), BM_Std<std::mt19937_64>, op);
+                benchmark::RegisterBenchmark((base + "ref").c_str(), BM_Ref<std::mt19937_64>, op);
+            } else {
+                benchmark::RegisterBenchmark((base + "std").c_str(), BM_Std<std::mt19937>, op);
+                benchmark::RegisterBenchmark((base + "ref").c_str(), BM_Ref<std::mt19937>, op);
+            }
+        }
+    }
+    return true;
+}();
 
 } // namespace

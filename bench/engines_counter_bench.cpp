@@ -10,6 +10,8 @@
 #include <pcg_random.hpp>
 
 #include <cstdint>
+#include <string>
+#include <utility>
 
 #include "subs/zrand.h"
 #include "subs/zrng.h"
@@ -29,42 +31,45 @@ void run(benchmark::State& state, Fn draw)
 
 // ---- through the descriptor ----------------------------------------------------------
 
-void (*const kSetups[])(zrngptr, uint64_t) = {zrnfFRY2X32, zrnfFRY2X64, zrnfFRY4X64,
-                                                zrnfPCG32I,  zrnfPCG64I,  zrnfMH3};
+struct Engine {
+    const char* name;
+    void (*setup)(zrngptr, uint64_t);
+};
+constexpr Engine kEngines[] = {{"FRY2X32", zrnfFRY2X32}, {"FRY2X64", zrnfFRY2X64}, {"FRY4X64", zrnfFRY4X64},
+                               {"PCG32I", zrnfPCG32I},   {"PCG64I", zrnfPCG64I},   {"MH3", zrnfMH3}};
 
 struct EngineBlob {
     ZRNG_S q;
     ZRANMT blob;
-    explicit EngineBlob(benchmark::State& state)
+    explicit EngineBlob(const Engine& e)
     {
-        kSetups[state.range(0)](&q, 0);
+        e.setup(&q, 0);
         q.zrng_seed_64(&blob, 5489);
-        state.SetLabel(q.zrng_name);
     }
 };
 
-void BM_CounterEngineUint32(benchmark::State& state)
+enum class Op { Uint32, Uint64, Rangen };
+
+void BM_Engine(benchmark::State& state, const Engine& engine, Op op)
 {
-    EngineBlob e(state);
-    auto f = e.q.zrng_uint32;
-    run(state, [&] { return f(&e.blob); });
+    EngineBlob e(engine);
+    switch (op) {
+    case Op::Uint32: run(state, [f = e.q.zrng_uint32, &e] { return f(&e.blob); }); break;
+    case Op::Uint64: run(state, [f = e.q.zrng_uint64, &e] { return f(&e.blob); }); break;
+    case Op::Rangen: run(state, [f = e.q.zrng_double_open, &e] { return f(&e.blob); }); break;
+    }
 }
-void BM_CounterEngineUint64(benchmark::State& state)
-{
-    EngineBlob e(state);
-    auto f = e.q.zrng_uint64;
-    run(state, [&] { return f(&e.blob); });
-}
-void BM_CounterEngineRangen(benchmark::State& state)
-{
-    EngineBlob e(state);
-    auto f = e.q.zrng_double_open;
-    run(state, [&] { return f(&e.blob); });
-}
-// 0 = FRY2X32, 1 = FRY2X64, 2 = FRY4X64, 3 = PCG32I, 4 = PCG64I, 5 = MH3
-BENCHMARK(BM_CounterEngineUint32)->DenseRange(0, 5);
-BENCHMARK(BM_CounterEngineUint64)->DenseRange(0, 5);
-BENCHMARK(BM_CounterEngineRangen)->DenseRange(0, 5);
+
+// Named engines/<ENGINE>/<op>/ours for bench/ratios.py; the peers below
+// carry the same group names.
+const bool kRegistered = [] {
+    const std::pair<Op, const char*> ops[] = {{Op::Uint32, "uint32"}, {Op::Uint64, "uint64"}, {Op::Rangen, "rangen"}};
+    for (const Engine& e : kEngines)
+        for (auto [op, opName] : ops)
+            benchmark::RegisterBenchmark((std::string("engines/") + e.name + "/" + opName + "/ours").c_str(),
+                                         BM_Engine, e, op);
+    return true;
+}();
 
 // ---- the published algorithms ---------------------------------------------------------
 
@@ -161,18 +166,18 @@ void BM_PeerInlineUniform(benchmark::State& state)
     G g(5489);
     run(state, [&] { return uniform(g); });
 }
-BENCHMARK(BM_PeerInlineRaw<Fry2x32Peer>);
-BENCHMARK(BM_PeerInlineRaw<Fry2x64Peer>);
-BENCHMARK(BM_PeerInlineRaw<Fry4x64Peer>);
-BENCHMARK(BM_PeerInlineRaw<Pcg32Peer>);
-BENCHMARK(BM_PeerInlineRaw<Pcg64Peer>);
-BENCHMARK(BM_PeerInlineRaw<Mh3Peer>);
-BENCHMARK(BM_PeerInlineUniform<Fry2x32Peer>);
-BENCHMARK(BM_PeerInlineUniform<Fry2x64Peer>);
-BENCHMARK(BM_PeerInlineUniform<Fry4x64Peer>);
-BENCHMARK(BM_PeerInlineUniform<Pcg32Peer>);
-BENCHMARK(BM_PeerInlineUniform<Pcg64Peer>);
-BENCHMARK(BM_PeerInlineUniform<Mh3Peer>);
+BENCHMARK(BM_PeerInlineRaw<Fry2x32Peer>)->Name("engines/FRY2X32/uint32/inline");
+BENCHMARK(BM_PeerInlineRaw<Fry2x64Peer>)->Name("engines/FRY2X64/uint64/inline");
+BENCHMARK(BM_PeerInlineRaw<Fry4x64Peer>)->Name("engines/FRY4X64/uint64/inline");
+BENCHMARK(BM_PeerInlineRaw<Pcg32Peer>)->Name("engines/PCG32I/uint32/inline");
+BENCHMARK(BM_PeerInlineRaw<Pcg64Peer>)->Name("engines/PCG64I/uint64/inline");
+BENCHMARK(BM_PeerInlineRaw<Mh3Peer>)->Name("engines/MH3/uint64/inline");
+BENCHMARK(BM_PeerInlineUniform<Fry2x32Peer>)->Name("engines/FRY2X32/rangen/inline");
+BENCHMARK(BM_PeerInlineUniform<Fry2x64Peer>)->Name("engines/FRY2X64/rangen/inline");
+BENCHMARK(BM_PeerInlineUniform<Fry4x64Peer>)->Name("engines/FRY4X64/rangen/inline");
+BENCHMARK(BM_PeerInlineUniform<Pcg32Peer>)->Name("engines/PCG32I/rangen/inline");
+BENCHMARK(BM_PeerInlineUniform<Pcg64Peer>)->Name("engines/PCG64I/rangen/inline");
+BENCHMARK(BM_PeerInlineUniform<Mh3Peer>)->Name("engines/MH3/rangen/inline");
 
 // The same algorithm out of line behind one function pointer, as the
 // descriptor calls an engine: the fair comparison for the template.
@@ -203,17 +208,17 @@ void BM_PeerPointerUniform(benchmark::State& state)
     auto f = fp;
     run(state, [&] { return f(&g); });
 }
-BENCHMARK(BM_PeerPointerRaw<Fry2x32Peer>);
-BENCHMARK(BM_PeerPointerRaw<Fry2x64Peer>);
-BENCHMARK(BM_PeerPointerRaw<Fry4x64Peer>);
-BENCHMARK(BM_PeerPointerRaw<Pcg32Peer>);
-BENCHMARK(BM_PeerPointerRaw<Pcg64Peer>);
-BENCHMARK(BM_PeerPointerRaw<Mh3Peer>);
-BENCHMARK(BM_PeerPointerUniform<Fry2x32Peer>);
-BENCHMARK(BM_PeerPointerUniform<Fry2x64Peer>);
-BENCHMARK(BM_PeerPointerUniform<Fry4x64Peer>);
-BENCHMARK(BM_PeerPointerUniform<Pcg32Peer>);
-BENCHMARK(BM_PeerPointerUniform<Pcg64Peer>);
-BENCHMARK(BM_PeerPointerUniform<Mh3Peer>);
+BENCHMARK(BM_PeerPointerRaw<Fry2x32Peer>)->Name("engines/FRY2X32/uint32/ref");
+BENCHMARK(BM_PeerPointerRaw<Fry2x64Peer>)->Name("engines/FRY2X64/uint64/ref");
+BENCHMARK(BM_PeerPointerRaw<Fry4x64Peer>)->Name("engines/FRY4X64/uint64/ref");
+BENCHMARK(BM_PeerPointerRaw<Pcg32Peer>)->Name("engines/PCG32I/uint32/ref");
+BENCHMARK(BM_PeerPointerRaw<Pcg64Peer>)->Name("engines/PCG64I/uint64/ref");
+BENCHMARK(BM_PeerPointerRaw<Mh3Peer>)->Name("engines/MH3/uint64/ref");
+BENCHMARK(BM_PeerPointerUniform<Fry2x32Peer>)->Name("engines/FRY2X32/rangen/ref");
+BENCHMARK(BM_PeerPointerUniform<Fry2x64Peer>)->Name("engines/FRY2X64/rangen/ref");
+BENCHMARK(BM_PeerPointerUniform<Fry4x64Peer>)->Name("engines/FRY4X64/rangen/ref");
+BENCHMARK(BM_PeerPointerUniform<Pcg32Peer>)->Name("engines/PCG32I/rangen/ref");
+BENCHMARK(BM_PeerPointerUniform<Pcg64Peer>)->Name("engines/PCG64I/rangen/ref");
+BENCHMARK(BM_PeerPointerUniform<Mh3Peer>)->Name("engines/MH3/rangen/ref");
 
 } // namespace

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "subs/zrand.h"
@@ -35,9 +36,9 @@ void perValue(benchmark::State& state, Fn draw)
 }
 
 template <class Fill>
-void perBuffer(benchmark::State& state, Fill fill)
+void perBuffer(benchmark::State& state, int method, Fill fill)
 {
-    auto q = generator(static_cast<int>(state.range(0)));
+    auto q = generator(method);
     std::vector<double> buf(kBatch);
     q->VBuffer = buf.data();
     q->NBuffer = kBatch;
@@ -50,26 +51,19 @@ void perBuffer(benchmark::State& state, Fill fill)
 }
 
 // ---- the module ------------------------------------------------------------------
-void BM_UniformOne(benchmark::State& state)
+void BM_UniformOne(benchmark::State& state, int method)
 {
-    auto q = generator(static_cast<int>(state.range(0)));
+    auto q = generator(method);
     perValue(state, [&] { return GetOneVariateUNIFORM(q.get()); });
 }
-void BM_UniformBuffer(benchmark::State& state) { perBuffer(state, FillTheBufferUNIFORM); }
-void BM_NormalOne(benchmark::State& state)
+void BM_UniformBuffer(benchmark::State& state, int method) { perBuffer(state, method, FillTheBufferUNIFORM); }
+void BM_NormalOne(benchmark::State& state, int method)
 {
-    auto q = generator(static_cast<int>(state.range(0)));
+    auto q = generator(method);
     perValue(state, [&] { return GetOneVariateNORMAL(q.get()); });
 }
-void BM_NormalBuffer(benchmark::State& state) { perBuffer(state, FillTheBufferNORMAL); }
-void BM_LognormalBuffer(benchmark::State& state) { perBuffer(state, FillTheBufferLOGNORMAL); }
-
-// 0 = MT64, 1 = MTHYBRID
-BENCHMARK(BM_UniformOne)->DenseRange(0, 1);
-BENCHMARK(BM_UniformBuffer)->DenseRange(0, 1);
-BENCHMARK(BM_NormalOne)->DenseRange(0, 1);
-BENCHMARK(BM_NormalBuffer)->DenseRange(0, 1);
-BENCHMARK(BM_LognormalBuffer)->DenseRange(0, 1);
+void BM_NormalBuffer(benchmark::State& state, int method) { perBuffer(state, method, FillTheBufferNORMAL); }
+void BM_LognormalBuffer(benchmark::State& state, int method) { perBuffer(state, method, FillTheBufferLOGNORMAL); }
 
 // ---- the standard library, same engines ------------------------------------------------
 void BM_StdUniformReal_mt19937_64(benchmark::State& state)
@@ -96,9 +90,22 @@ void BM_StdNormal_mt19937(benchmark::State& state)
     std::normal_distribution<double> d;
     perValue(state, [&] { return d(g); });
 }
-BENCHMARK(BM_StdUniformReal_mt19937_64);
-BENCHMARK(BM_StdUniformReal_mt19937);
-BENCHMARK(BM_StdNormal_mt19937_64);
-BENCHMARK(BM_StdNormal_mt19937);
+// Named dist/<DIST>/<engine>/<implementation> for bench/ratios.py.
+const bool kRegistered = [] {
+    for (int m = 0; m < 2; ++m) {
+        const std::string e = std::string("/") + kMethods[m] + "/";
+        const bool wide = m == 0;
+        benchmark::RegisterBenchmark(("dist/UNIFORM" + e + "ours_one").c_str(), BM_UniformOne, m);
+        benchmark::RegisterBenchmark(("dist/UNIFORM" + e + "ours_buf").c_str(), BM_UniformBuffer, m);
+        benchmark::RegisterBenchmark(("dist/UNIFORM" + e + "std").c_str(),
+                                     wide ? BM_StdUniformReal_mt19937_64 : BM_StdUniformReal_mt19937);
+        benchmark::RegisterBenchmark(("dist/NORMAL" + e + "ours_one").c_str(), BM_NormalOne, m);
+        benchmark::RegisterBenchmark(("dist/NORMAL" + e + "ours_buf").c_str(), BM_NormalBuffer, m);
+        benchmark::RegisterBenchmark(("dist/NORMAL" + e + "std").c_str(),
+                                     wide ? BM_StdNormal_mt19937_64 : BM_StdNormal_mt19937);
+        benchmark::RegisterBenchmark(("dist/LOGNORMAL" + e + "ours_buf").c_str(), BM_LognormalBuffer, m);
+    }
+    return true;
+}();
 
 } // namespace
