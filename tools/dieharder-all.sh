@@ -4,7 +4,8 @@
 # table (passed / weak / failed per engine) as markdown.
 #   tools/dieharder-all.sh [output.md] [extra dieharder options]
 # Needs Debian's dieharder package (not installed by the build).  A full
-# battery takes about an hour per engine on one core.
+# battery (-a) takes about an hour per engine on one core; TESTS="0 2 8"
+# runs only those dieharder test numbers (-d), one after the other.
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 OUT=${1:-$ROOT/docs/dieharder.md}
@@ -17,14 +18,26 @@ ENGINES="MTHYBRID MT1998 MT32 MT64 MH3 PCG32I PCG64I FRY2X32 FRY2X64 FRY4X64 XOR
   echo "# dieharder results"
   echo
   echo "Date: $(date -u +%Y-%m-%d). Command per engine:"
-  echo "\`vxalea raw --method ENGINE --seed 12345 --format bin -n 0 | dieharder -g 200 -a $*\`"
+  if [ -n "${TESTS:-}" ]; then
+    echo "\`vxalea raw --method ENGINE --seed 12345 --format bin -n 0 | dieharder -g 200 -d N $*\`"
+    echo "for each N in: $TESTS"
+  else
+    echo "\`vxalea raw --method ENGINE --seed 12345 --format bin -n 0 | dieharder -g 200 -a $*\`"
+  fi
   echo
   echo "| engine | passed | weak | failed |"
   echo "|---|---|---|---|"
 } >"$OUT"
 for e in $ENGINES; do
   log="$LOGDIR/$e.txt"
-  "$VXALEA" raw --method "$e" --seed 12345 --format bin -n 0 | dieharder -g 200 -a "$@" >"$log" 2>&1 || true
+  if [ -n "${TESTS:-}" ]; then
+    : >"$log"
+    for t in $TESTS; do
+      "$VXALEA" raw --method "$e" --seed 12345 --format bin -n 0 | dieharder -g 200 -d "$t" "$@" >>"$log" 2>&1 || true
+    done
+  else
+    "$VXALEA" raw --method "$e" --seed 12345 --format bin -n 0 | dieharder -g 200 -a "$@" >"$log" 2>&1 || true
+  fi
   p=$(grep -c "PASSED" "$log" || true)
   w=$(grep -c "WEAK" "$log" || true)
   f=$(grep -c "FAILED" "$log" || true)
