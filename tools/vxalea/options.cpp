@@ -9,12 +9,12 @@
 namespace vxcli {
 namespace {
 
-struct OptionSpec {
+struct OptionInfo {
     const char* name; /* long name, without the dashes */
     bool takesValue;
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionInfo kOptions[] = {
     {"method", true},  {"seed", true},   {"int-seed", true}, {"key", true},
     {"thread", true},  {"crude", false}, {"set", true},      {"journal", false},
     {"n", true},       {"format", true}, {"width", true},    {"conversion", true},
@@ -22,9 +22,9 @@ constexpr OptionSpec kOptions[] = {
     {"quick", false},  {"words", true},
 };
 
-const OptionSpec* findOption(const std::string& name)
+const OptionInfo* findOption(const std::string& name)
 {
-    for (const OptionSpec& o : kOptions)
+    for (const OptionInfo& o : kOptions)
         if (name == o.name) return &o;
     return nullptr;
 }
@@ -100,9 +100,9 @@ Options parseCommandLine(int argc, char** argv)
         }
         if (name == "n" && a.rfind("--", 0) == 0)
             throw UsageError("the count option is '-n N', not '--n'");
-        const OptionSpec* spec = findOption(name);
-        if (!spec) throw UsageError("unknown option '" + a + "'; see 'vxalea --help' for the options");
-        if (spec->takesValue) {
+        const OptionInfo* option = findOption(name);
+        if (!option) throw UsageError("unknown option '" + a + "'; see 'vxalea --help' for the options");
+        if (option->takesValue) {
             if (!inlineValue) {
                 if (i + 1 >= argc)
                     throw UsageError("option '" + a + "' needs a value, e.g. '" + a + " VALUE'");
