@@ -542,66 +542,6 @@ TEST_F(FryStream, SeedThreadAndKeyOfAStream)
     check(T4x64{}, " tf ");
 }
 
-// ---- descriptor values -------------------------------------------------------------------
-
-struct FryRow {
-    void (*setup)(zrngptr, uint64_t);
-    const char* name;
-    const char* label;
-    uint64_t has;
-    uint32_t bits;
-    uint64_t max;
-    VXMemSize state;
-    uint32_t log2;
-    VXMemSize blob;
-};
-
-class FryDescriptor : public ::testing::TestWithParam<FryRow> {};
-
-TEST_P(FryDescriptor, Values)
-{
-    const FryRow& r = GetParam();
-    ZRNG_S q;
-    std::memset(&q, 0xA5, sizeof q);
-    r.setup(&q, 0);
-    EXPECT_STREQ(q.zrng_name, r.name);
-    EXPECT_STREQ(q.zrng_label, r.label);
-    for (int i = 0; i < 16; ++i) EXPECT_EQ(q.zrng_vxname[i], VXChar(i < 7 ? r.name[i] : 0));
-    EXPECT_EQ(q.zrng_has, r.has);
-    EXPECT_EQ(q.zrng_bits, r.bits);
-    EXPECT_EQ(q.zrng_max_seed, r.max);
-    EXPECT_EQ(q.zrng_max_key, r.max);
-    EXPECT_EQ(q.zrng_state_size, r.state);
-    EXPECT_EQ(q.zrng_log2_period, r.log2);
-    EXPECT_EQ(q.zrng_blob_size(), r.blob);
-    EXPECT_EQ(q.zrng_flags, 0u);
-    EXPECT_EQ(q.zrng_double_crude, nullptr);
-    EXPECT_EQ(q.zrng_flotation, nullptr);
-    if (r.bits == 32) {
-        EXPECT_EQ(q.zrng_double_open, q.zrng_double_32_reject_zero);
-        EXPECT_EQ(q.zrng_double_fast, q.zrng_double_32_closed_open);
-        EXPECT_NE(q.zrng_double_32_closed_closed, nullptr);
-        EXPECT_EQ(q.zrng_double_53_open_open, nullptr);
-        EXPECT_EQ(q.zrng_double_infinite, nullptr);
-    } else {
-        EXPECT_EQ(q.zrng_double_open, q.zrng_double_64_reject_zero_one);
-        EXPECT_EQ(q.zrng_double_fast, q.zrng_double_64_closed_closed);
-        EXPECT_EQ(q.zrng_double_32_reject_zero, nullptr);
-        EXPECT_NE(q.zrng_double_53_open_open, nullptr);
-        EXPECT_NE(q.zrng_double_infinite, nullptr);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Engines, FryDescriptor,
-    ::testing::Values(FryRow{zrnfFRY2X32, "FRY2X32", "32-bit Random123 2x32-bit Threefry", 0x0AAF, 32,
-                             0xFFFFFFFFu, 8, 64, 28},
-                      FryRow{zrnfFRY2X64, "FRY2X64", "64-bit Random123 2x64-bit Threefry", 0x1557, 64,
-                             UINT64_MAX, 16, 128, 56},
-                      FryRow{zrnfFRY4X64, "FRY4X64", "64-bit Random123 4x64-bit Threefry", 0x1557, 64,
-                             UINT64_MAX, 32, 256, 104}),
-    [](const auto& info) { return std::string(info.param.name); });
-
 // ---- distribution -------------------------------------------------------------------------
 
 // Pearson chi-square of 10^6 stream uniforms over 100 bins, and of the

@@ -224,45 +224,6 @@ TEST(Subkey64, WidthsAndTheHighHalf)
     EXPECT_EQ(b.key, 0u);
 }
 
-struct SubRow {
-    SetupFn setup;
-    const char* name;
-    const char* label;
-    uint64_t has;
-    uint32_t bits;
-    uint64_t max;
-    VXMemSize state;
-    VXMemSize blob;
-};
-
-TEST(Subkey, DescriptorValues)
-{
-    for (const SubRow& r : {SubRow{zrnfSUBKEY32, "SUBKEY32", "32-bit Subtract Key", 0x082F, 32, 0xFFFFFFFFu, 4, 8},
-                            SubRow{zrnfSUBKEY64, "SUBKEY64", "64-bit Subtract Key", 0x1057, 64, UINT64_MAX, 8, 16}}) {
-        ZRNG_S q = descriptor(r.setup);
-        EXPECT_STREQ(q.zrng_name, r.name);
-        EXPECT_STREQ(q.zrng_label, r.label);
-        EXPECT_EQ(q.zrng_has, r.has);
-        EXPECT_EQ(q.zrng_bits, r.bits);
-        EXPECT_EQ(q.zrng_log2_period, r.bits);
-        EXPECT_EQ(q.zrng_max_seed, r.max);
-        EXPECT_EQ(q.zrng_max_key, r.max);
-        EXPECT_EQ(q.zrng_state_size, r.state);
-        EXPECT_EQ(q.zrng_blob_size(), r.blob);
-        EXPECT_EQ(q.zrng_double_crude, nullptr);
-        EXPECT_EQ(q.zrng_count_32, nullptr);
-        if (r.bits == 32) {
-            EXPECT_EQ(q.zrng_double_open, q.zrng_double_32_reject_zero);
-            EXPECT_EQ(q.zrng_double_fast, q.zrng_double_32_closed_open);
-            EXPECT_EQ(q.zrng_double_infinite, nullptr);
-        } else {
-            EXPECT_EQ(q.zrng_double_open, q.zrng_double_64_reject_zero_one);
-            EXPECT_EQ(q.zrng_double_fast, q.zrng_double_64_closed_closed);
-            EXPECT_EQ(q.zrng_double_32_closed_open, nullptr);
-        }
-    }
-}
-
 // ---- journal: seed source, dumps ---------------------------------------------------------
 
 class LegacyHost : public vxtest::HostFixture {

@@ -113,30 +113,6 @@ TEST_F(Mh3Dump, OneWord)
     EXPECT_EQ(j[1].text, want);
 }
 
-TEST(Mh3Descriptor, Values)
-{
-    ZRNG_S q;
-    std::memset(&q, 0xA5, sizeof q);
-    zrnfMH3(&q, 0);
-    EXPECT_STREQ(q.zrng_name, "MH3");
-    EXPECT_STREQ(q.zrng_label, "64-bit Murmur Hash 3");
-    EXPECT_EQ(q.zrng_vxname[0], VXChar('M'));
-    EXPECT_EQ(q.zrng_vxname[3], VXChar(0));
-    EXPECT_EQ(q.zrng_has, 0x1017u);
-    EXPECT_EQ(q.zrng_bits, 64u);
-    EXPECT_EQ(q.zrng_log2_period, 64u);
-    EXPECT_EQ(q.zrng_state_size, 8u);
-    EXPECT_EQ(q.zrng_blob_size(), 8u);
-    EXPECT_EQ(q.zrng_max_seed, UINT64_MAX);
-    EXPECT_EQ(q.zrng_max_key, 0u);
-    EXPECT_EQ(q.zrng_double_open, q.zrng_double_64_reject_zero_one);
-    EXPECT_EQ(q.zrng_double_fast, q.zrng_double_64_closed_closed);
-    EXPECT_NE(q.zrng_double_infinite, nullptr);
-    EXPECT_EQ(q.zrng_double_32_reject_zero, nullptr);
-    EXPECT_EQ(q.zrng_count_64, nullptr);
-    EXPECT_EQ(q.zrng_double_crude, nullptr);
-}
-
 // Pearson chi-square of 10^6 stream uniforms over 100 bins: 99 degrees of
 // freedom, above 170 with probability below 10^-6 for a uniform source.
 TEST(Mh3Distribution, StreamUniformsAreUniform)

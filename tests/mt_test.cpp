@@ -362,61 +362,6 @@ TEST(MtState, ZeroOutputsAreSkippedAndAZeroStateStillEnds)
     EXPECT_EQ(r.zrng_double_infinite(&c), 0.0);
 }
 
-// ---- descriptor values --------------------------------------------------------------
-
-struct MtRow {
-    void (*setup)(zrngptr, uint64_t);
-    const char* name;
-    const char* label;
-    uint64_t has;
-    uint32_t bits;
-    uint64_t max;
-    VXMemSize blob;
-};
-
-class MtDescriptor : public ::testing::TestWithParam<MtRow> {};
-
-TEST_P(MtDescriptor, Values)
-{
-    const MtRow& r = GetParam();
-    ZRNG_S q = descriptor(r.setup);
-    EXPECT_STREQ(q.zrng_name, r.name);
-    EXPECT_STREQ(q.zrng_label, r.label);
-    for (int i = 0; r.name[i]; ++i) EXPECT_EQ(q.zrng_vxname[i], VXChar(r.name[i]));
-    EXPECT_EQ(q.zrng_has, r.has);
-    EXPECT_EQ(q.zrng_bits, r.bits);
-    EXPECT_EQ(q.zrng_max_seed, r.max);
-    EXPECT_EQ(q.zrng_max_key, r.max);
-    EXPECT_EQ(q.zrng_state_size, 2496u);
-    EXPECT_EQ(q.zrng_log2_period, 19968u);
-    EXPECT_EQ(q.zrng_blob_size(), r.blob);
-    EXPECT_EQ(q.zrng_count_32, nullptr);
-    EXPECT_EQ(q.zrng_count_64, nullptr);
-    EXPECT_EQ(q.zrng_flotation, nullptr);
-    if (r.bits == 32) {
-        EXPECT_EQ(q.zrng_double_open, q.zrng_double_32_reject_zero);
-        EXPECT_EQ(q.zrng_double_fast, q.zrng_double_32_closed_open);
-        EXPECT_NE(q.zrng_double_crude, nullptr);
-        EXPECT_EQ(q.zrng_double_64_reject_zero_one, nullptr);
-    } else {
-        EXPECT_EQ(q.zrng_double_open, q.zrng_double_64_reject_zero_one);
-        EXPECT_EQ(q.zrng_double_fast, q.zrng_double_64_closed_closed);
-        EXPECT_EQ(q.zrng_double_crude, nullptr);
-        EXPECT_EQ(q.zrng_double_32_reject_zero, nullptr);
-        EXPECT_NE(q.zrng_double_infinite, nullptr);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Engines, MtDescriptor,
-    ::testing::Values(
-        MtRow{zrnfMT1998, "MT1998", "1998 32-bit Mersenne Twister", 0x28AF, 32, 0xFFFFFFFFu, 2500},
-        MtRow{zrnfMT32, "MT32", "2002 32-bit Mersenne Twister", 0x28AF, 32, 0xFFFFFFFFu, 2500},
-        MtRow{zrnfMTHYBRID, "MTHYBRID", "Hybrid 1998/2002 32-bit Mersenne Twister", 0x28AF, 32,
-              0xFFFFFFFFu, 2500},
-        MtRow{zrnfMT64, "MT64", "64-bit Mersenne Twister", 0x1157, 64, UINT64_MAX, 2504}),
-    [](const auto& info) { return std::string(info.param.name); });
-
 // ---- distribution -------------------------------------------------------------------
 
 // Pearson chi-square over 100 equal bins of 10^6 uniforms: 99 degrees of

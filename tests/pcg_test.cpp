@@ -288,54 +288,6 @@ TEST_F(PcgStream, ThreadNumbersFoldIntoTheKey)
     }
 }
 
-// ---- descriptor values ------------------------------------------------------------------------
-
-TEST(PcgDescriptor, Values)
-{
-    struct Row {
-        void (*setup)(zrngptr, uint64_t);
-        const char* name;
-        const char* label;
-        uint64_t has;
-        uint32_t bits;
-        uint64_t maxSeed, maxKey;
-        VXMemSize state, blob;
-    };
-    const Row rows[] = {
-        {zrnfPCG32I, "PCG32I", "32-bit PCG32i", 0x082F, 32, 0xFFFFFFFFu, 0x7FFFFFFFu, 4, 8},
-        {zrnfPCG64I, "PCG64I", "64-bit PCG64i", 0x1057, 64, UINT64_MAX, 0x7FFFFFFFFFFFFFFFull, 8, 16},
-    };
-    for (const Row& r : rows) {
-        SCOPED_TRACE(r.name);
-        ZRNG_S q;
-        std::memset(&q, 0xA5, sizeof q);
-        r.setup(&q, 0);
-        EXPECT_STREQ(q.zrng_name, r.name);
-        EXPECT_STREQ(q.zrng_label, r.label);
-        for (int i = 0; i < 16; ++i) EXPECT_EQ(q.zrng_vxname[i], VXChar(i < 6 ? r.name[i] : 0));
-        EXPECT_EQ(q.zrng_has, r.has);
-        EXPECT_EQ(q.zrng_bits, r.bits);
-        EXPECT_EQ(q.zrng_log2_period, r.bits);
-        EXPECT_EQ(q.zrng_max_seed, r.maxSeed);
-        EXPECT_EQ(q.zrng_max_key, r.maxKey);
-        EXPECT_EQ(q.zrng_state_size, r.state);
-        EXPECT_EQ(q.zrng_blob_size(), r.blob);
-        EXPECT_EQ(q.zrng_count_32, nullptr);
-        EXPECT_EQ(q.zrng_count_64, nullptr);
-        EXPECT_EQ(q.zrng_double_crude, nullptr);
-        EXPECT_EQ(q.zrng_flotation, nullptr);
-        if (r.bits == 32) {
-            EXPECT_EQ(q.zrng_double_open, q.zrng_double_32_reject_zero);
-            EXPECT_EQ(q.zrng_double_fast, q.zrng_double_32_closed_open);
-            EXPECT_EQ(q.zrng_double_infinite, nullptr);
-        } else {
-            EXPECT_EQ(q.zrng_double_open, q.zrng_double_64_reject_zero_one);
-            EXPECT_EQ(q.zrng_double_fast, q.zrng_double_64_closed_closed);
-            EXPECT_EQ(q.zrng_double_32_reject_zero, nullptr);
-        }
-    }
-}
-
 // ---- distribution -------------------------------------------------------------------------------
 
 // Pearson chi-square of 10^6 stream uniforms over 100 bins (99 degrees of

@@ -304,65 +304,6 @@ TEST_F(XorSeedSource, SelectedByNameInAStream)
     }
 }
 
-// ---- descriptor values ----------------------------------------------------------
-
-struct DescRow {
-    SetupFn setup;
-    const char* name;
-    const char* label;
-    uint64_t has;
-    VXMemSize stateSize;
-    uint32_t log2Period;
-    VXMemSize blobSize;
-};
-
-std::ostream& operator<<(std::ostream& os, const DescRow& r) { return os << r.name; }
-
-class XorDescriptor : public ::testing::TestWithParam<DescRow> {};
-
-TEST_P(XorDescriptor, Values)
-{
-    const DescRow& r = GetParam();
-    ZRNG_S q = descriptor(r.setup);
-    EXPECT_EQ(q.zrng_name_length, 16);
-    EXPECT_EQ(q.zrng_label_length, 64);
-    EXPECT_STREQ(q.zrng_name, r.name);
-    EXPECT_STREQ(q.zrng_label, r.label);
-    for (int i = 0; i < 16; ++i) {
-        EXPECT_EQ(q.zrng_vxname[i], VXChar(static_cast<unsigned char>(q.zrng_name[i])));
-        if (q.zrng_name[i] == '\0') break;
-    }
-    EXPECT_EQ(q.zrng_has, r.has);
-    EXPECT_EQ(q.zrng_state_size, r.stateSize);
-    EXPECT_EQ(q.zrng_log2_period, r.log2Period);
-    EXPECT_EQ(q.zrng_bits, 64u);
-    EXPECT_EQ(q.zrng_flags, 0u);
-    EXPECT_EQ(q.zrng_max_seed, UINT64_MAX);
-    EXPECT_EQ(q.zrng_max_key, 0u);
-    EXPECT_EQ(q.zrng_blob_size(), r.blobSize);
-    EXPECT_LE(r.blobSize, sizeof(ZRANMT));
-    EXPECT_EQ(q.zrng_double_open, q.zrng_double_64_reject_zero_one);
-    EXPECT_EQ(q.zrng_double_fast, q.zrng_double_64_closed_closed);
-    EXPECT_NE(q.zrng_double_infinite, nullptr);
-    EXPECT_NE(q.zrng_double_53_reject_zero, nullptr);
-    for (auto f : {q.zrng_double_crude, q.zrng_double_32_reject_zero, q.zrng_double_32_open_open,
-                   q.zrng_double_32_open_closed, q.zrng_double_32_closed_open, q.zrng_double_32_closed_closed})
-        EXPECT_EQ(f, nullptr);
-    EXPECT_EQ(q.zrng_count_32, nullptr);
-    EXPECT_EQ(q.zrng_count_64, nullptr);
-    EXPECT_EQ(q.zrng_flotation, nullptr);
-}
-
-// XORGENS imports nothing; its nonzero state size keeps it selectable.
-INSTANTIATE_TEST_SUITE_P(
-    Engines, XorDescriptor,
-    ::testing::Values(DescRow{zrnfXOR64, "XOR64", "64-bit XORSHIFT64*", 0x1017, 8, 64, 8},
-                      DescRow{zrnfXOR128, "XOR128", "64-bit XORSHIFT128+", 0x1017, 16, 128, 16},
-                      DescRow{zrnfXOR1024, "XOR1024", "64-bit XORSHIFT1024*", 0x1017, 128, 1024, 136},
-                      DescRow{zrnfXOR4096, "XOR4096", "64-bit XORSHIFT4096*", 0x1017, 512, 4096, 520},
-                      DescRow{zrnfXORGENS, "XORGENS", "64-bit XORGENS*", 0x1013, 520, 0, 528}),
-    [](const auto& info) { return std::string(info.param.name); });
-
 // ---- state import -------------------------------------------------------------------
 
 TEST(XorState, ImportedWordsContinueAsThePublishedGenerator)
