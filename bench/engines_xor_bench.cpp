@@ -13,7 +13,7 @@
 #include <random>
 #include <string>
 
-#include "subs/engines/zmh3x.h"
+#include "tests/support/xorshift_reference.h"
 #include "subs/zrand.h"
 #include "subs/zrng.h"
 
@@ -33,106 +33,31 @@ void run(benchmark::State& state, Fn draw)
 
 // ---- the published algorithms ------------------------------------------------------
 
-template <size_t N>
-void fill(uint64_t (&s)[N], uint64_t seed)
-{
-    s[0] = seed;
-    for (size_t i = 1; i < N; ++i) s[i] = zmh3x64(seed + i);
-}
-
-struct Xorshift64Star {
+// The same references the engine tests replay, at the benchmark's seed.
+struct Xorshift64Star : vxref::RefXorshift64Star {
     using W = uint64_t;
-    uint64_t x = kSeed;
-    uint64_t operator()()
-    {
-        x ^= x >> 12;
-        x ^= x << 25;
-        x ^= x >> 27;
-        return x * 0x2545F4914F6CDD1Dull;
-    }
+    Xorshift64Star() : vxref::RefXorshift64Star{kSeed} {}
 };
 
 // The published rule; XOR128 differs in what it stores, not in cost.
-struct Xorshift128Plus {
+struct Xorshift128Plus : vxref::RefXorshift128Plus {
     using W = uint64_t;
-    uint64_t s[2];
-    Xorshift128Plus() { fill(s, kSeed); }
-    uint64_t operator()()
-    {
-        uint64_t s1 = s[0];
-        const uint64_t s0 = s[1];
-        s[0] = s0;
-        s1 ^= s1 << 23;
-        s[1] = s1 ^ s0 ^ (s1 >> 17) ^ (s0 >> 26);
-        return s[1] + s0;
-    }
+    Xorshift128Plus() { vxref::fill(s, kSeed); }
 };
 
-struct Xorshift1024Star {
+struct Xorshift1024Star : vxref::RefXorshift1024Star {
     using W = uint64_t;
-    uint64_t s[16];
-    int p = 0;
-    Xorshift1024Star() { fill(s, kSeed); }
-    uint64_t operator()()
-    {
-        const uint64_t s0 = s[p];
-        uint64_t s1 = s[p = (p + 1) & 15];
-        s1 ^= s1 << 31;
-        s[p] = s1 ^ s0 ^ (s1 >> 11) ^ (s0 >> 30);
-        return s[p] * 1181783497276652981ull;
-    }
+    Xorshift1024Star() { vxref::fill(s, kSeed); }
 };
 
-struct Xorshift4096Star {
+struct Xorshift4096Star : vxref::RefXorshift4096Star {
     using W = uint64_t;
-    uint64_t s[64];
-    int p = 0;
-    Xorshift4096Star() { fill(s, kSeed); }
-    uint64_t operator()()
-    {
-        const uint64_t s0 = s[p];
-        uint64_t s1 = s[p = (p + 1) & 63];
-        s1 ^= s1 << 25;
-        s1 ^= s1 >> 3;
-        s[p] = s0 ^ (s0 >> 49) ^ s1;
-        return s[p] * 8372773778140471301ull;
-    }
+    Xorshift4096Star() { vxref::fill(s, kSeed); }
 };
 
-// Brent's xor4096i, 64-bit branch.
-struct Xorgens {
+struct Xorgens : vxref::RefXorgens {
     using W = uint64_t;
-    static constexpr uint64_t weyl = 0x61C8864680B583EBull;
-    uint64_t x[64];
-    uint64_t w;
-    int i;
-    Xorgens()
-    {
-        uint64_t v = kSeed, t;
-        int k;
-        for (k = 64; k > 0; k--) {
-            v ^= v << 10; v ^= v >> 15; v ^= v << 4; v ^= v >> 13;
-        }
-        for (w = v, k = 0; k < 64; k++) {
-            v ^= v << 10; v ^= v >> 15; v ^= v << 4; v ^= v >> 13;
-            x[k] = v + (w += weyl);
-        }
-        for (i = 63, k = 256; k > 0; k--) {
-            t = x[i = (i + 1) & 63]; t ^= t << 33; t ^= t >> 26;
-            v = x[(i + 11) & 63];    v ^= v << 27; v ^= v >> 29;
-            x[i] = t ^ v;
-        }
-    }
-    uint64_t operator()()
-    {
-        uint64_t t = x[i = (i + 1) & 63];
-        uint64_t v = x[(i + 11) & 63];
-        t ^= t << 33; t ^= t >> 26;
-        v ^= v << 27; v ^= v >> 29;
-        x[i] = (v ^= t);
-        w += weyl;
-        return v + (w ^ (w >> 27));
-    }
+    Xorgens() : vxref::RefXorgens(kSeed) {}
 };
 
 template <class T>
