@@ -12,11 +12,13 @@
 #include <random>
 #include <vector>
 
+#include "bench/bench_loop.h"
 #include "include/vxalea/vxalea.hpp"
 
 namespace {
 
-constexpr int kBatch = 1024;
+using vxbench::kBatch;
+using vxbench::perValue;
 
 // The module loaded once for the whole program; null if it cannot be.
 struct Loaded {
@@ -49,15 +51,6 @@ struct Pair {
     }
 };
 
-template <class Fn>
-void run(benchmark::State& state, Fn draw)
-{
-    for (auto _ : state) {
-        for (int i = 0; i < kBatch; ++i) benchmark::DoNotOptimize(draw());
-    }
-    state.SetItemsProcessed(state.iterations() * kBatch);
-}
-
 template <class Body>
 void withPair(benchmark::State& state, Body body)
 {
@@ -72,13 +65,13 @@ void withPair(benchmark::State& state, Body body)
 
 void BM_CxxUint64(benchmark::State& state)
 {
-    withPair(state, [&](Pair& p) { run(state, [&] { return p.cxx(); }); });
+    withPair(state, [&](Pair& p) { perValue(state, [&] { return p.cxx(); }); });
 }
 void BM_CAbiUint64(benchmark::State& state)
 {
     withPair(state, [&](Pair& p) {
         MRandPtr q = p.c.get();
-        run(state, [&] { return q->Functions->zrng_uint64(q->Blob); });
+        perValue(state, [&] { return q->Functions->zrng_uint64(q->Blob); });
     });
 }
 void BM_CAbiUint64Hoisted(benchmark::State& state)
@@ -86,29 +79,29 @@ void BM_CAbiUint64Hoisted(benchmark::State& state)
     withPair(state, [&](Pair& p) {
         auto f = p.c->Functions->zrng_uint64;
         void* blob = p.c->Blob;
-        run(state, [&] { return f(blob); });
+        perValue(state, [&] { return f(blob); });
     });
 }
 void BM_CxxUniform(benchmark::State& state)
 {
-    withPair(state, [&](Pair& p) { run(state, [&] { return p.cxx.uniform(); }); });
+    withPair(state, [&](Pair& p) { perValue(state, [&] { return p.cxx.uniform(); }); });
 }
 void BM_CAbiUniform(benchmark::State& state)
 {
     withPair(state, [&](Pair& p) {
         MRandPtr q = p.c.get();
-        run(state, [&] { return q->GetOneVariateUNIFORM(q); });
+        perValue(state, [&] { return q->GetOneVariateUNIFORM(q); });
     });
 }
 void BM_CxxGamma(benchmark::State& state)
 {
-    withPair(state, [&](Pair& p) { run(state, [&] { return p.cxx.gamma(2.5); }); });
+    withPair(state, [&](Pair& p) { perValue(state, [&] { return p.cxx.gamma(2.5); }); });
 }
 void BM_CAbiGamma(benchmark::State& state)
 {
     withPair(state, [&](Pair& p) {
         MRandPtr q = p.c.get();
-        run(state, [&] { return q->GetOneVariateGAMMA(q, 2.5); });
+        perValue(state, [&] { return q->GetOneVariateGAMMA(q, 2.5); });
     });
 }
 void BM_CxxFillNormal(benchmark::State& state)
@@ -141,14 +134,14 @@ void BM_CxxUniformIntDistribution(benchmark::State& state)
 {
     withPair(state, [&](Pair& p) {
         std::uniform_int_distribution<int> die(1, 6);
-        run(state, [&] { return die(p.cxx); });
+        perValue(state, [&] { return die(p.cxx); });
     });
 }
 void BM_StdUniformIntDistribution(benchmark::State& state)
 {
     std::mt19937_64 g(5489);
     std::uniform_int_distribution<int> die(1, 6);
-    run(state, [&] { return die(g); });
+    perValue(state, [&] { return die(g); });
 }
 
 // Named cxx/<operation>/<implementation> for bench/ratios.py.

@@ -22,6 +22,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "bench/bench_loop.h"
 #include "subs/zrand.h"
 
 #ifdef VXALEA_HAVE_GSL
@@ -31,7 +32,8 @@
 
 namespace {
 
-constexpr int kBatch = 1024;
+using vxbench::kBatch;
+using vxbench::perValue;
 constexpr uint64_t kSeed = 5489;
 
 std::unique_ptr<MERSENNE_RAND> mt64Stream()
@@ -41,14 +43,6 @@ std::unique_ptr<MERSENNE_RAND> mt64Stream()
     q->UserSeed = static_cast<double>(kSeed);
     zmrsrnd(q.get());
     return q;
-}
-
-template <class Draw>
-void perValue(benchmark::State& state, Draw draw)
-{
-    for (auto _ : state)
-        for (int i = 0; i < kBatch; ++i) benchmark::DoNotOptimize(draw());
-    state.SetItemsProcessed(state.iterations() * kBatch);
 }
 
 // No peer for this row.

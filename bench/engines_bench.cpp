@@ -9,12 +9,14 @@
 #include <string>
 #include <utility>
 
+#include "bench/bench_loop.h"
 #include "subs/zrand.h"
 #include "subs/zrng.h"
 
 namespace {
 
-constexpr int kBatch = 1024;
+using vxbench::kBatch;
+using vxbench::perValue;
 
 struct EngineBlob {
     ZRNG_S q;
@@ -25,15 +27,6 @@ struct EngineBlob {
         q.zrng_seed_32(&blob, 5489);
     }
 };
-
-template <class Fn>
-void run(benchmark::State& state, Fn draw)
-{
-    for (auto _ : state) {
-        for (int i = 0; i < kBatch; ++i) benchmark::DoNotOptimize(draw());
-    }
-    state.SetItemsProcessed(state.iterations() * kBatch);
-}
 
 struct Engine {
     const char* name;
@@ -48,9 +41,9 @@ void BM_Engine(benchmark::State& state, const Engine& engine, Op op)
 {
     EngineBlob e(engine.setup);
     switch (op) {
-    case Op::Uint32: run(state, [f = e.q.zrng_uint32, &e] { return f(&e.blob); }); break;
-    case Op::Uint64: run(state, [f = e.q.zrng_uint64, &e] { return f(&e.blob); }); break;
-    case Op::Rangen: run(state, [f = e.q.zrng_double_open, &e] { return f(&e.blob); }); break;
+    case Op::Uint32: perValue(state, [f = e.q.zrng_uint32, &e] { return f(&e.blob); }); break;
+    case Op::Uint64: perValue(state, [f = e.q.zrng_uint64, &e] { return f(&e.blob); }); break;
+    case Op::Rangen: perValue(state, [f = e.q.zrng_double_open, &e] { return f(&e.blob); }); break;
     }
 }
 
@@ -86,9 +79,9 @@ void BM_Std(benchmark::State& state, Op op)
 {
     G g(5489);
     switch (op) {
-    case Op::Uint32: run(state, [&] { return static_cast<uint32_t>(g()); }); break;
-    case Op::Uint64: run(state, [&] { return u64Of(g); }); break;
-    case Op::Rangen: run(state, [&] { return uniformOf(g); }); break;
+    case Op::Uint32: perValue(state, [&] { return static_cast<uint32_t>(g()); }); break;
+    case Op::Uint64: perValue(state, [&] { return u64Of(g); }); break;
+    case Op::Rangen: perValue(state, [&] { return uniformOf(g); }); break;
     }
 }
 template <class G>
@@ -99,9 +92,9 @@ void BM_Ref(benchmark::State& state, Op op)
     uint64_t (*volatile f64)(void*) = refU64<G>;
     double (*volatile fd)(void*) = refUniform<G>;
     switch (op) {
-    case Op::Uint32: run(state, [f = f32, &g] { return f(&g); }); break;
-    case Op::Uint64: run(state, [f = f64, &g] { return f(&g); }); break;
-    case Op::Rangen: run(state, [f = fd, &g] { return f(&g); }); break;
+    case Op::Uint32: perValue(state, [f = f32, &g] { return f(&g); }); break;
+    case Op::Uint64: perValue(state, [f = f64, &g] { return f(&g); }); break;
+    case Op::Rangen: perValue(state, [f = fd, &g] { return f(&g); }); break;
     }
 }
 

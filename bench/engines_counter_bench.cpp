@@ -13,21 +13,14 @@
 #include <string>
 #include <utility>
 
+#include "bench/bench_loop.h"
 #include "subs/zrand.h"
 #include "subs/zrng.h"
 
 namespace {
 
-constexpr int kBatch = 1024;
-
-template <class Fn>
-void run(benchmark::State& state, Fn draw)
-{
-    for (auto _ : state) {
-        for (int i = 0; i < kBatch; ++i) benchmark::DoNotOptimize(draw());
-    }
-    state.SetItemsProcessed(state.iterations() * kBatch);
-}
+using vxbench::kBatch;
+using vxbench::perValue;
 
 // ---- through the descriptor ----------------------------------------------------------
 
@@ -54,9 +47,9 @@ void BM_Engine(benchmark::State& state, const Engine& engine, Op op)
 {
     EngineBlob e(engine);
     switch (op) {
-    case Op::Uint32: run(state, [f = e.q.zrng_uint32, &e] { return f(&e.blob); }); break;
-    case Op::Uint64: run(state, [f = e.q.zrng_uint64, &e] { return f(&e.blob); }); break;
-    case Op::Rangen: run(state, [f = e.q.zrng_double_open, &e] { return f(&e.blob); }); break;
+    case Op::Uint32: perValue(state, [f = e.q.zrng_uint32, &e] { return f(&e.blob); }); break;
+    case Op::Uint64: perValue(state, [f = e.q.zrng_uint64, &e] { return f(&e.blob); }); break;
+    case Op::Rangen: perValue(state, [f = e.q.zrng_double_open, &e] { return f(&e.blob); }); break;
     }
 }
 
@@ -158,13 +151,13 @@ template <class G>
 void BM_PeerInlineRaw(benchmark::State& state)
 {
     G g(5489);
-    run(state, [&] { return g(); });
+    perValue(state, [&] { return g(); });
 }
 template <class G>
 void BM_PeerInlineUniform(benchmark::State& state)
 {
     G g(5489);
-    run(state, [&] { return uniform(g); });
+    perValue(state, [&] { return uniform(g); });
 }
 BENCHMARK(BM_PeerInlineRaw<Fry2x32Peer>)->Name("engines/FRY2X32/uint32/inline");
 BENCHMARK(BM_PeerInlineRaw<Fry2x64Peer>)->Name("engines/FRY2X64/uint64/inline");
@@ -198,7 +191,7 @@ void BM_PeerPointerRaw(benchmark::State& state)
     G g(5489);
     decltype(&pointerDraw<G>) volatile fp = &pointerDraw<G>;
     auto f = fp;
-    run(state, [&] { return f(&g); });
+    perValue(state, [&] { return f(&g); });
 }
 template <class G>
 void BM_PeerPointerUniform(benchmark::State& state)
@@ -206,7 +199,7 @@ void BM_PeerPointerUniform(benchmark::State& state)
     G g(5489);
     double (*volatile fp)(void*) = &pointerUniform<G>;
     auto f = fp;
-    run(state, [&] { return f(&g); });
+    perValue(state, [&] { return f(&g); });
 }
 BENCHMARK(BM_PeerPointerRaw<Fry2x32Peer>)->Name("engines/FRY2X32/uint32/ref");
 BENCHMARK(BM_PeerPointerRaw<Fry2x64Peer>)->Name("engines/FRY2X64/uint64/ref");

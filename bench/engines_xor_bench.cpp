@@ -13,23 +13,16 @@
 #include <random>
 #include <string>
 
+#include "bench/bench_loop.h"
 #include "tests/support/xorshift_reference.h"
 #include "subs/zrand.h"
 #include "subs/zrng.h"
 
 namespace {
 
-constexpr int kBatch = 1024;
+using vxbench::kBatch;
+using vxbench::perValue;
 constexpr uint64_t kSeed = 5489;
-
-template <class Fn>
-void run(benchmark::State& state, Fn draw)
-{
-    for (auto _ : state) {
-        for (int i = 0; i < kBatch; ++i) benchmark::DoNotOptimize(draw());
-    }
-    state.SetItemsProcessed(state.iterations() * kBatch);
-}
 
 // ---- the published algorithms ------------------------------------------------------
 
@@ -120,7 +113,7 @@ void bmRef(benchmark::State& state, R (*entry)(void*), void* gen)
 {
     R (*volatile fp)(void*) = entry;
     auto f = fp;
-    run(state, [&] { return f(gen); });
+    perValue(state, [&] { return f(gen); });
 }
 
 void bmOurs(benchmark::State& state, void (*setup)(zrngptr, uint64_t), int which)
@@ -133,13 +126,13 @@ void bmOurs(benchmark::State& state, void (*setup)(zrngptr, uint64_t), int which
     q.zrng_key_64(&blob, 0x9E3779B9u); // the Subtract Key engines' step; others refuse it
     if (which == 0) {
         auto f = q.zrng_uint32;
-        run(state, [&] { return f(&blob); });
+        perValue(state, [&] { return f(&blob); });
     } else if (which == 1) {
         auto f = q.zrng_uint64;
-        run(state, [&] { return f(&blob); });
+        perValue(state, [&] { return f(&blob); });
     } else {
         auto f = q.zrng_double_open;
-        run(state, [&] { return f(&blob); });
+        perValue(state, [&] { return f(&blob); });
     }
 }
 

@@ -10,11 +10,13 @@
 #include <string>
 #include <vector>
 
+#include "bench/bench_loop.h"
 #include "subs/zrand.h"
 
 namespace {
 
-constexpr int kBatch = 1024;
+using vxbench::kBatch;
+using vxbench::perValue;
 
 const char* const kMethods[] = {"MT64", "MTHYBRID"};
 
@@ -25,14 +27,6 @@ std::unique_ptr<MERSENNE_RAND> generator(int method)
     q->UserSeed = 5489;
     zmrsrnd(q.get());
     return q;
-}
-
-template <class Fn>
-void perValue(benchmark::State& state, Fn draw)
-{
-    for (auto _ : state)
-        for (int i = 0; i < kBatch; ++i) benchmark::DoNotOptimize(draw());
-    state.SetItemsProcessed(state.iterations() * kBatch);
 }
 
 template <class Fill>
