@@ -281,15 +281,7 @@ TEST(XorState, XorgensRefusesAndAZeroStateStillEnds)
 
 // ---- dumps ----------------------------------------------------------------------------
 
-class XorDump : public vxtest::HostFixture {
-protected:
-    std::vector<std::string> lines()
-    {
-        std::vector<std::string> out;
-        for (const auto& e : takeJournal()) out.push_back(e.text);
-        return out;
-    }
-};
+class XorDump : public vxtest::HostFixture {};
 
 TEST_F(XorDump, WordsThenTheIndex)
 {
@@ -299,7 +291,7 @@ TEST_F(XorDump, WordsThenTheIndex)
     q.zrng_uint64(b.get());
     clearJournal();
     q.zrng_dump_blob_64(b.get(), 100);
-    auto j = lines();
+    auto j = takeJournalTexts();
     ASSERT_EQ(j.size(), 5u); // 17 elements: 16 words and the index
     char want[160];
     std::snprintf(want, sizeof want, "     0: %16llx    1: %16llx    2: %16llx    3: %16llx", 1ull,
@@ -309,7 +301,7 @@ TEST_F(XorDump, WordsThenTheIndex)
     std::snprintf(want, sizeof want, "   %3i: %16llx", 16, 1ull);
     EXPECT_EQ(j[4], want);
     q.zrng_dump_blob_32(b.get(), 33);
-    j = lines();
+    j = takeJournalTexts();
     ASSERT_EQ(j.size(), 10u); // 34 elements, one omitted
     std::snprintf(want, sizeof want, "   %3i: %8x", 32, 1u);
     EXPECT_EQ(j[8], want);
@@ -320,14 +312,14 @@ TEST_F(XorDump, WordsThenTheIndex)
     x.zrng_seed_64(c.get(), 0x1122334455667788ull);
     x.zrng_dump_blob_32(c.get(), 2);
     x.zrng_dump_blob_64(c.get(), 1);
-    EXPECT_EQ(lines(), (std::vector<std::string>{"     0: 55667788    1: 11223344",
+    EXPECT_EQ(takeJournalTexts(), (std::vector<std::string>{"     0: 55667788    1: 11223344",
                                                  "     0: 1122334455667788"}));
 
     ZRNG_S g = descriptor(zrnfXORGENS);
     Blob d;
     g.zrng_seed_64(d.get(), 1);
     g.zrng_dump_blob_64(d.get(), 1000);
-    j = lines();
+    j = takeJournalTexts();
     ASSERT_EQ(j.size(), 17u); // 66 elements: array, Weyl value, index
     std::snprintf(want, sizeof want, "   %3i: %16llx  %3i: %16llx", 64,
                   (unsigned long long)d.word<uint64_t>(64), 65, 63ull);

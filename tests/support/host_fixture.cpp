@@ -125,6 +125,13 @@ std::vector<JournalEntry> TestHost::takeJournal()
     return out;
 }
 
+std::vector<std::string> TestHost::takeJournalTexts()
+{
+    std::vector<std::string> out;
+    for (const JournalEntry& e : takeJournal()) out.push_back(e.text);
+    return out;
+}
+
 void TestHost::clearJournal() { vxhost_journal_clear(host_); }
 
 size_t TestHost::journalCount() const { return vxhost_journal_count(host_); }

@@ -76,6 +76,7 @@ public:
     /* Journal. */
     std::vector<JournalEntry> journal() const;
     std::vector<JournalEntry> takeJournal(); /* read, then clear */
+    std::vector<std::string> takeJournalTexts(); /* the texts alone, then clear */
     void clearJournal();
     size_t journalCount() const;
     size_t countCode(VXStatus code) const;
