@@ -162,3 +162,7 @@ VXAPI void zrnfFRY4X64(zrngptr q, uint64_t)
     if (q != nullptr) q->zrng_count_32 = nullptr;
 }
 }
+
+VX_ENGINE_BULK_TABLE(FRY2X32, Fry2x32)
+VX_ENGINE_BULK_TABLE(FRY2X64, Fry2x64)
+VX_ENGINE_BULK_TABLE(FRY4X64, Fry4x64)

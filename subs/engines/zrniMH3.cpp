@@ -39,3 +39,5 @@ struct Mh3 {
 } // namespace
 
 extern "C" VXAPI void zrnfMH3(zrngptr q, uint64_t) { vxeng::Engine<Mh3>::setup(q); }
+
+VX_ENGINE_BULK_TABLE(MH3, Mh3)

@@ -87,6 +87,14 @@ struct Mt32Base {
     static constexpr uint64_t max_seed = 0xFFFFFFFFu;
     static constexpr uint64_t max_key = 0xFFFFFFFFu;
 
+    [[gnu::always_inline]] static inline uint32_t temper(uint32_t y)
+    {
+        y ^= y >> 11;
+        y ^= (y << 7) & 0x9D2C5680u;
+        y ^= (y << 15) & 0xEFC60000u;
+        return y ^ (y >> 18);
+    }
+
     [[gnu::always_inline]] static inline uint32_t step(state& s)
     {
         for (int zeros = 0;;) {
@@ -94,14 +102,32 @@ struct Mt32Base {
              * instead of indexing outside the block. */
             if (static_cast<uint32_t>(s.mti) >= static_cast<uint32_t>(kN32)) [[unlikely]]
                 regen32(s);
-            uint32_t y = s.mt[s.mti++];
-            y ^= y >> 11;
-            y ^= (y << 7) & 0x9D2C5680u;
-            y ^= (y << 15) & 0xEFC60000u;
-            y ^= y >> 18;
+            const uint32_t y = temper(s.mt[s.mti++]);
             if (y != 0) [[likely]]
                 return y;
             if (++zeros >= kMaxZeroRun) return 1;
+        }
+    }
+
+    /* The rest of the block tempered in one pass; a run holding a zero word
+     * (which step skips) is made again by step. */
+    static void fill_raw(state& s, uint32_t* out, int n)
+    {
+        while (n > 0) {
+            if (static_cast<uint32_t>(s.mti) >= static_cast<uint32_t>(kN32)) regen32(s);
+            const int take = n < kN32 - s.mti ? n : kN32 - s.mti;
+            const uint32_t* w = s.mt + s.mti;
+            unsigned zero = 0;
+            for (int j = 0; j < take; ++j) {
+                out[j] = temper(w[j]);
+                zero |= static_cast<unsigned>(out[j] == 0);
+            }
+            if (zero != 0) [[unlikely]]
+                for (int j = 0; j < take; ++j) out[j] = step(s);
+            else
+                s.mti += take;
+            out += take;
+            n -= take;
         }
     }
 
@@ -187,16 +213,33 @@ struct Mt64 {
     static constexpr uint64_t max_seed = UINT64_MAX;
     static constexpr uint64_t max_key = UINT64_MAX;
 
+    [[gnu::always_inline]] static inline uint64_t temper(uint64_t x)
+    {
+        x ^= (x >> 29) & 0x5555555555555555ull;
+        x ^= (x << 17) & 0x71D67FFFEDA60000ull;
+        x ^= (x << 37) & 0xFFF7EEE000000000ull;
+        return x ^ (x >> 43);
+    }
+
     [[gnu::always_inline]] static inline uint64_t step(state& s)
     {
         if (static_cast<uint32_t>(s.mti) >= static_cast<uint32_t>(kN64)) [[unlikely]]
             regen64(s);
-        uint64_t x = s.mt[s.mti++];
-        x ^= (x >> 29) & 0x5555555555555555ull;
-        x ^= (x << 17) & 0x71D67FFFEDA60000ull;
-        x ^= (x << 37) & 0xFFF7EEE000000000ull;
-        x ^= x >> 43;
-        return x;
+        return temper(s.mt[s.mti++]);
+    }
+
+    /* The rest of the block tempered in one pass. */
+    static void fill_raw(state& s, uint64_t* out, int n)
+    {
+        while (n > 0) {
+            if (static_cast<uint32_t>(s.mti) >= static_cast<uint32_t>(kN64)) regen64(s);
+            const int take = n < kN64 - s.mti ? n : kN64 - s.mti;
+            const uint64_t* w = s.mt + s.mti;
+            for (int j = 0; j < take; ++j) out[j] = temper(w[j]);
+            s.mti += take;
+            out += take;
+            n -= take;
+        }
     }
 
     static void seed(state& s, uint64_t x)
@@ -220,3 +263,8 @@ VXAPI void zrnfMT32(zrngptr q, uint64_t) { vxeng::Engine<Mt32>::setup(q); }
 VXAPI void zrnfMTHYBRID(zrngptr q, uint64_t) { vxeng::Engine<MtHybrid>::setup(q); }
 VXAPI void zrnfMT64(zrngptr q, uint64_t) { vxeng::Engine<Mt64>::setup(q); }
 }
+
+VX_ENGINE_BULK_TABLE(MT1998, Mt1998)
+VX_ENGINE_BULK_TABLE(MT32, Mt32)
+VX_ENGINE_BULK_TABLE(MTHYBRID, MtHybrid)
+VX_ENGINE_BULK_TABLE(MT64, Mt64)

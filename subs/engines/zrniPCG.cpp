@@ -75,3 +75,6 @@ extern "C" {
 VXAPI void zrnfPCG32I(zrngptr q, uint64_t) { vxeng::Engine<Pcg32i>::setup(q); }
 VXAPI void zrnfPCG64I(zrngptr q, uint64_t) { vxeng::Engine<Pcg64i>::setup(q); }
 }
+
+VX_ENGINE_BULK_TABLE(PCG32I, Pcg32i)
+VX_ENGINE_BULK_TABLE(PCG64I, Pcg64i)

@@ -43,3 +43,5 @@ extern "C" VXAPI void zrnfRDRAND(zrngptr q, uint64_t)
     vxeng::Engine<Rdrand>::setup(q);
     if (q != nullptr) q->zrng_bits = 0;
 }
+
+VX_ENGINE_BULK_TABLE(RDRAND, Rdrand)

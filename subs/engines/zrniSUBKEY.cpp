@@ -59,3 +59,6 @@ extern "C" {
 VXAPI void zrnfSUBKEY32(zrngptr q, uint64_t) { vxeng::Engine<Subkey32>::setup(q); }
 VXAPI void zrnfSUBKEY64(zrngptr q, uint64_t) { vxeng::Engine<Subkey64>::setup(q); }
 }
+
+VX_ENGINE_BULK_TABLE(SUBKEY32, Subkey32)
+VX_ENGINE_BULK_TABLE(SUBKEY64, Subkey64)

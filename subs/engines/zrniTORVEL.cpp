@@ -48,3 +48,5 @@ static_assert(Torvel::has == 0x080A);
 } // namespace
 
 extern "C" VXAPI void zrnfTORVEL(zrngptr q, uint64_t) { vxeng::Engine<Torvel>::setup(q); }
+
+VX_ENGINE_BULK_TABLE(TORVEL, Torvel)

@@ -135,3 +135,8 @@ VXAPI void zrnfXOR128(zrngptr q, uint64_t) { vxeng::Engine<Xor128>::setup(q); }
 VXAPI void zrnfXOR1024(zrngptr q, uint64_t) { vxeng::Engine<Xor1024>::setup(q); }
 VXAPI void zrnfXOR4096(zrngptr q, uint64_t) { vxeng::Engine<Xor4096>::setup(q); }
 }
+
+VX_ENGINE_BULK_TABLE(XOR64, Xor64)
+VX_ENGINE_BULK_TABLE(XOR128, Xor128)
+VX_ENGINE_BULK_TABLE(XOR1024, Xor1024)
+VX_ENGINE_BULK_TABLE(XOR4096, Xor4096)

@@ -96,3 +96,5 @@ struct Xorgens {
 } // namespace
 
 extern "C" VXAPI void zrnfXORGENS(zrngptr q, uint64_t) { vxeng::Engine<Xorgens>::setup(q); }
+
+VX_ENGINE_BULK_TABLE(XORGENS, Xorgens)
