@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "subs/zln1px.h"
+#include "subs/zmrsblock.h"
 #include "subs/zmrsbuffer.h"
 #include "subs/zmrsmissing.h"
 #include "subs/zrand.h"
@@ -13,19 +14,18 @@ using zmrs::kMaxAttempts;
 using zmrs::Uniform;
 using zmrs::usable;
 
-[[gnu::always_inline]] inline double exponentialDraw(MRandPtr q)
-{
-    return -std::log(Uniform(q)());
-}
+/* The one-uniform samplers are functions of their uniform, so the buffer
+ * forms can transform a block of uniforms in place. */
+[[gnu::always_inline]] inline double exponentialOf(double u) { return -std::log(u); }
 
 /* x/y of a point uniform in the disk of radius 1/2 about (1/2, 1/2); the
  * boundary circle is inside.  Only points outside the disk are rejected: a
  * point on the horizontal diameter (u2 exactly 1/2, which a 32-bit engine
  * delivers once in 2^32 draws) gives x/0, an infinity, and rejecting it
  * instead would shift every later variate of the stream by two uniforms. */
-[[gnu::always_inline]] inline double cauchyDraw(MRandPtr q)
+template <class U>
+[[gnu::always_inline]] inline double cauchyDraw(U&& next)
 {
-    const Uniform next(q);
     for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
         const double x = next() - 0.5;
         const double y = next() - 0.5;
@@ -38,9 +38,9 @@ using zmrs::usable;
 /* NaN shape or scale is rejected like a non-positive one. */
 bool weibullOk(double shape, double scale) { return shape > 0.0 && scale > 0.0; }
 
-[[gnu::always_inline]] inline double weibullDraw(MRandPtr q, double shape, double scale)
+[[gnu::always_inline]] inline double weibullOf(double u, double shape, double scale)
 {
-    const double v = -std::log(Uniform(q)());
+    const double v = -std::log(u);
     return scale * vxpow(v, 1.0 / shape);
 }
 
@@ -49,9 +49,8 @@ bool triangleOk(double h) { return h >= 0.0 && h <= 1.0; }
 
 /* Inversion of the two quadratic pieces of the distribution function; the
  * upper piece as (1 - h) - u (1 - h) so that h = 0 gives 1 - sqrt(1 - u). */
-[[gnu::always_inline]] inline double triangleDraw(MRandPtr q, double h)
+[[gnu::always_inline]] inline double triangleOf(double u, double h)
 {
-    const double u = Uniform(q)();
     if (u <= h) return std::sqrt(h * u);
     return 1.0 - std::sqrt((1.0 - h) - u * (1.0 - h));
 }
@@ -64,54 +63,56 @@ VXAPI double GetOneVariateEXPONENTIAL(MRandPtr q)
 {
     zrand_check(q, 1);
     if (!usable(q)) return zmrsMissing();
-    return exponentialDraw(q);
+    return exponentialOf(Uniform(q)());
 }
 
 VXAPI int FillTheBufferEXPONENTIAL(MRandPtr q)
 {
     zrand_check(q, 1);
-    return zmrs::fillTheBuffer(q, usable(q), [](MRandPtr r) { return exponentialDraw(r); });
+    return zmrs::fillOnePerVariate(q, usable(q), exponentialOf);
 }
 
 VXAPI double GetOneVariateCAUCHY(MRandPtr q)
 {
     zrand_check(q, 1);
     if (!usable(q)) return zmrsMissing();
-    return cauchyDraw(q);
+    return cauchyDraw(Uniform(q));
 }
 
 VXAPI int FillTheBufferCAUCHY(MRandPtr q)
 {
     zrand_check(q, 1);
-    return zmrs::fillTheBuffer(q, usable(q), [](MRandPtr r) { return cauchyDraw(r); });
+    return zmrs::fillByBlocks(
+        q, usable(q), [](MRandPtr, int64_t r) { return zmrs::Minimums{2, 2 * r}; },
+        [](MRandPtr, auto&& next) { return cauchyDraw(next); });
 }
 
 VXAPI double GetOneVariateWEIBULL(MRandPtr q, double shape, double scale)
 {
     zrand_check(q, 1);
     if (!usable(q) || !weibullOk(shape, scale)) return zmrsMissing();
-    return weibullDraw(q, shape, scale);
+    return weibullOf(Uniform(q)(), shape, scale);
 }
 
 VXAPI int FillTheBufferWEIBULL(MRandPtr q, double shape, double scale)
 {
     zrand_check(q, 1);
-    return zmrs::fillTheBuffer(q, usable(q) && weibullOk(shape, scale),
-                               [shape, scale](MRandPtr r) { return weibullDraw(r, shape, scale); });
+    return zmrs::fillOnePerVariate(q, usable(q) && weibullOk(shape, scale),
+                                   [shape, scale](double u) { return weibullOf(u, shape, scale); });
 }
 
 VXAPI double GetOneVariateTRIANGLE(MRandPtr q, double h)
 {
     zrand_check(q, 1);
     if (!usable(q) || !triangleOk(h)) return zmrsMissing();
-    return triangleDraw(q, h);
+    return triangleOf(Uniform(q)(), h);
 }
 
 VXAPI int FillTheBufferTRIANGLE(MRandPtr q, double h)
 {
     zrand_check(q, 1);
-    return zmrs::fillTheBuffer(q, usable(q) && triangleOk(h),
-                               [h](MRandPtr r) { return triangleDraw(r, h); });
+    return zmrs::fillOnePerVariate(q, usable(q) && triangleOk(h),
+                                   [h](double u) { return triangleOf(u, h); });
 }
 
 } // extern "C"

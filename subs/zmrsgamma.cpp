@@ -17,6 +17,7 @@
 #include <cstdint>
 
 #include "subs/zln1px.h"
+#include "subs/zmrsblock.h"
 #include "subs/zmrsbuffer.h"
 #include "subs/zmrsmissing.h"
 #include "subs/zrand.h"
@@ -55,12 +56,13 @@ void gammaSetUp(ZRANGAM& g, double alpha)
     }
 }
 
-/* alpha already accepted by gammaShapeOk, q usable. */
-[[gnu::always_inline]] inline double gammaDraw(MRandPtr q, double alpha)
+/* alpha already accepted by gammaShapeOk, q usable, `next` the stream's
+ * uniform source. */
+template <class U>
+[[gnu::always_inline]] inline double gammaDraw(MRandPtr q, double alpha, U&& next)
 {
     ZRANGAM& g = q->gam;
     if (alpha != g.alphasave) gammaSetUp(g, alpha);
-    const Uniform next(q);
 
     if (alpha > 1.0) {
         const double a = g.a, b = g.b, c = g.c;
@@ -102,9 +104,19 @@ void gammaSetUp(ZRANGAM& g, double alpha)
     return x - std::log(product);
 }
 
-[[gnu::always_inline]] inline double chiSquareDraw(MRandPtr q, double halfDf)
+/* The fewest uniforms a variate takes once the set-up for alpha is saved:
+ * a pair per GB attempt (none where GB cannot run), a triple per attempt for
+ * a fractional shape below one, the one uniform of GAMMA(1). */
+int64_t gammaMinimum(const ZRANGAM& g, double alpha)
 {
-    const double g = gammaDraw(q, halfDf);
+    if (alpha > 1.0) return (g.a > 0.0 && g.c < kInf && g.b < kInf) ? 2 : 0;
+    return g.d != 0.0 ? 3 : g.k;
+}
+
+template <class U>
+[[gnu::always_inline]] inline double chiSquareDraw(MRandPtr q, double halfDf, U&& next)
+{
+    const double g = gammaDraw(q, halfDf, next);
     return zmrsIsMissing(g) ? g : 2.0 * g;
 }
 
@@ -114,9 +126,23 @@ void gammaSetUp(ZRANGAM& g, double alpha)
  * algorithm could be accepted there. */
 bool chiSquareOk(double df) { return df > 0.0 && gammaShapeOk(0.5 * df); }
 
+/* The set-up is made before the first variate rather than by it, which
+ * leaves the same record. */
+template <class Draw>
+int fillGammas(MRandPtr q, bool ok, double alpha, Draw draw)
+{
+    int64_t m = 0;
+    if (ok && q->VBuffer != nullptr && q->NBuffer >= 1) {
+        if (alpha != q->gam.alphasave) gammaSetUp(q->gam, alpha);
+        m = gammaMinimum(q->gam, alpha);
+    }
+    return zmrs::fillByBlocks(
+        q, ok, [m](MRandPtr, int64_t r) { return zmrs::Minimums{m, m * r}; }, draw);
+}
+
 } // namespace
 
-double zmrs::gammaVariate(MRandPtr q, double alpha) { return gammaDraw(q, alpha); }
+double zmrs::gammaVariate(MRandPtr q, double alpha) { return gammaDraw(q, alpha, Uniform(q)); }
 
 extern "C" {
 
@@ -124,14 +150,14 @@ VXAPI double GetOneVariateGAMMA(MRandPtr q, double alpha)
 {
     zrand_check(q, 1);
     if (!usable(q) || !gammaShapeOk(alpha)) return zmrsMissing();
-    return gammaDraw(q, alpha);
+    return gammaDraw(q, alpha, Uniform(q));
 }
 
 VXAPI int FillTheBufferGAMMA(MRandPtr q, double alpha)
 {
     zrand_check(q, 1);
-    return zmrs::fillTheBuffer(q, usable(q) && gammaShapeOk(alpha),
-                               [alpha](MRandPtr r) { return gammaDraw(r, alpha); });
+    return fillGammas(q, usable(q) && gammaShapeOk(alpha), alpha,
+                      [alpha](MRandPtr r, auto&& next) { return gammaDraw(r, alpha, next); });
 }
 
 VXAPI double GetOneVariateERLANG(MRandPtr q, int32_t alpha)
@@ -139,30 +165,30 @@ VXAPI double GetOneVariateERLANG(MRandPtr q, int32_t alpha)
     zrand_check(q, 1);
     const double shape = static_cast<double>(alpha);
     if (!usable(q) || !gammaShapeOk(shape)) return zmrsMissing();
-    return gammaDraw(q, shape);
+    return gammaDraw(q, shape, Uniform(q));
 }
 
 VXAPI int FillTheBufferERLANG(MRandPtr q, int32_t alpha)
 {
     zrand_check(q, 1);
     const double shape = static_cast<double>(alpha);
-    return zmrs::fillTheBuffer(q, usable(q) && gammaShapeOk(shape),
-                               [shape](MRandPtr r) { return gammaDraw(r, shape); });
+    return fillGammas(q, usable(q) && gammaShapeOk(shape), shape,
+                      [shape](MRandPtr r, auto&& next) { return gammaDraw(r, shape, next); });
 }
 
 VXAPI double GetOneVariateCHISQUARE(MRandPtr q, double df)
 {
     zrand_check(q, 1);
     if (!usable(q) || !chiSquareOk(df)) return zmrsMissing();
-    return chiSquareDraw(q, 0.5 * df);
+    return chiSquareDraw(q, 0.5 * df, Uniform(q));
 }
 
 VXAPI int FillTheBufferCHISQUARE(MRandPtr q, double df)
 {
     zrand_check(q, 1);
     const double half = 0.5 * df;
-    return zmrs::fillTheBuffer(q, usable(q) && chiSquareOk(df),
-                               [half](MRandPtr r) { return chiSquareDraw(r, half); });
+    return fillGammas(q, usable(q) && chiSquareOk(df), half,
+                      [half](MRandPtr r, auto&& next) { return chiSquareDraw(r, half, next); });
 }
 
 } // extern "C"

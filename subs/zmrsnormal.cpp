@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "subs/zln1px.h"
+#include "subs/zmrsblock.h"
 #include "subs/zmrsmissing.h"
 #include "subs/zmrsnormal.h"
 #include "subs/zrand.h"
@@ -19,20 +20,18 @@ namespace {
  * all-zero imported state, say) and would otherwise loop for ever. */
 constexpr int kMaxPairAttempts = 1000;
 
-[[gnu::always_inline]] inline double nextNormal(MRandPtr q)
+/* `next` is the stream's uniform source. */
+template <class U>
+[[gnu::always_inline]] inline double nextNormal(MRandPtr q, U&& next)
 {
     ZRANNOR& nor = q->nor;
     if (nor.HaveOne) {
         nor.HaveOne = 0;
         return nor.storedVariate;
     }
-    double (*const gen)(void*) = q->rangen;
-    if (gen == nullptr) [[unlikely]]
-        return zmrsMissing();
-    void* const blob = q->Blob;
     for (int attempt = 0; attempt < kMaxPairAttempts; ++attempt) {
-        const double u1 = gen(blob);
-        const double u2 = gen(blob);
+        const double u1 = next();
+        const double u2 = next();
         const double w1 = 2.0 * u1 - 1.0;
         const double w2 = 2.0 * u2 - 1.0;
         const double s = w1 * w1 + w2 * w2;
@@ -47,32 +46,109 @@ constexpr int kMaxPairAttempts = 1000;
     return zmrsMissing();
 }
 
-[[gnu::always_inline]] inline double nextLognormal(MRandPtr q)
+/* Without a uniform source only a cached deviate can still be handed out. */
+[[gnu::always_inline]] inline double nextNormal(MRandPtr q)
 {
-    const double z = nextNormal(q);
-    if (zmrsIsMissing(z)) [[unlikely]]
-        return z;
-    return vxexp(z);
+    if (!zmrs::usable(q)) [[unlikely]] {
+        if (!q->nor.HaveOne) return zmrsMissing();
+        q->nor.HaveOne = 0;
+        return q->nor.storedVariate;
+    }
+    return nextNormal(q, zmrs::Uniform(q));
 }
 
-/* The bulk hook: a stream whose rangen is one of the engine conversions
- * known to this unit could fill a block of uniforms in one loop with the
- * step inlined.  None is registered yet, so every buffer goes through
- * rangen, one call per uniform. */
-using BulkUniform = void (*)(void* blob, double* out, int64_t n);
-BulkUniform bulkUniformFor(double (*)(void*)) { return nullptr; }
+/* The polar method on a block of attempts.  Uniforms are made for as many
+ * pairs as the buffer still certainly needs (a pair per two deviates, one
+ * more pair for an odd count; a missing deviate takes a thousand pairs), so
+ * the engine stops where one-at-a-time calls stop.  Each attempt's point and
+ * radius are computed for the whole block, the accepted ones packed without
+ * a branch, their logarithms taken in one independent run, and the square
+ * roots and quotients in one more pass: the same operations on the same
+ * operands as nextNormal, in an order the processor can overlap.  A block
+ * in which a run of rejections could reach the attempt bound goes attempt
+ * by attempt instead. */
+template <class Map>
+void fillNormalBlocks(MRandPtr q, vxeng::UniformFill fill, Map map)
+{
+    constexpr int kPairs = 128;
+    ZRANNOR& nor = q->nor;
+    double* const out = q->VBuffer;
+    const int64_t n = q->NBuffer;
+    int64_t i = 0;
+    if (nor.HaveOne) {
+        nor.HaveOne = 0;
+        out[i++] = map(nor.storedVariate);
+    }
+    auto emit = [&](double z1, double z2) {
+        out[i++] = map(z1);
+        nor.storedVariate = z2;
+        if (i < n) out[i++] = map(z2);
+        else nor.HaveOne = 1;
+    };
+    double u[2 * kPairs], w1[kPairs], w2[kPairs], s[kPairs], f[kPairs];
+    int run = 0; /* rejected attempts since the last deviate */
+    while (i < n) {
+        const int64_t want = (n - i + 1) / 2;
+        const int pairs = want < kPairs ? static_cast<int>(want) : kPairs;
+        fill(q->Blob, u, 2 * pairs);
+        int lead = 0; /* rejections before the block's first acceptance */
+        int tail = 0; /* and after its last */
+        int m = 0;
+        for (int a = 0; a < pairs; ++a) {
+            const double x1 = 2.0 * u[2 * a] - 1.0;
+            const double x2 = 2.0 * u[2 * a + 1] - 1.0;
+            const double r = x1 * x1 + x2 * x2;
+            const bool accepted = !(r >= 1.0 || r == 0.0);
+            w1[m] = x1;
+            w2[m] = x2;
+            s[m] = r;
+            lead += (m == 0) & !accepted;
+            tail = accepted ? 0 : tail + 1;
+            m += accepted;
+        }
+        if (run + lead >= kMaxPairAttempts) [[unlikely]] {
+            for (int a = 0; a < pairs && i < n; ++a) {
+                const double x1 = 2.0 * u[2 * a] - 1.0;
+                const double x2 = 2.0 * u[2 * a + 1] - 1.0;
+                const double r = x1 * x1 + x2 * x2;
+                if (r >= 1.0 || r == 0.0) {
+                    if (++run == kMaxPairAttempts) {
+                        out[i++] = map(zmrsMissing());
+                        run = 0;
+                    }
+                    continue;
+                }
+                const double g = std::sqrt(-2.0 * std::log(r) / r);
+                emit(x1 * g, x2 * g);
+                run = 0;
+            }
+            continue;
+        }
+        run = m == 0 ? run + pairs : tail;
+        for (int j = 0; j < m; ++j) f[j] = std::log(s[j]);
+        for (int j = 0; j < m; ++j) f[j] = std::sqrt(-2.0 * f[j] / s[j]);
+        for (int j = 0; j < m; ++j) emit(w1[j] * f[j], w2[j] * f[j]);
+    }
+}
 
-/* The buffer contract shared by the three forms below: nothing happens for
- * a null buffer or a count below one; NBuffer and VBuffer are read again
- * before every element, so a buffer that overlaps the record still sees
- * exactly the one-at-a-time sequence. */
-template <class Draw>
-[[gnu::always_inline]] inline int fillBuffer(MRandPtr q, Draw draw)
+template <class Map>
+int fillNormals(MRandPtr q, Map map)
 {
     if (q == nullptr || q->VBuffer == nullptr || q->NBuffer < 1) return 1;
-    for (int64_t i = 0; i < q->NBuffer; ++i) q->VBuffer[i] = draw(q);
+    if (!zmrs::usable(q)) {
+        for (int64_t i = 0; i < q->NBuffer; ++i) q->VBuffer[i] = map(nextNormal(q));
+        return 0;
+    }
+    if (vxeng::UniformFill fill = zmrs::blockFillFor(q)) {
+        fillNormalBlocks(q, fill, map);
+        return 0;
+    }
+    for (int64_t i = 0; i < q->NBuffer; ++i) q->VBuffer[i] = map(nextNormal(q));
     return 0;
 }
+
+/* What LOGNORMAL makes of a normal deviate. */
+double lognormalOf(double z) { return zmrsIsMissing(z) ? z : vxexp(z); }
 
 } // namespace
 
@@ -91,15 +167,7 @@ VXAPI double GetOneVariateUNIFORM(MRandPtr q)
 VXAPI int FillTheBufferUNIFORM(MRandPtr q)
 {
     zrand_check(q, 1);
-    if (q == nullptr || q->VBuffer == nullptr || q->NBuffer < 1) return 1;
-    double (*const gen)(void*) = q->rangen;
-    if (gen == nullptr) [[unlikely]]
-        return fillBuffer(q, [](MRandPtr) { return zmrsMissing(); });
-    if (BulkUniform bulk = bulkUniformFor(gen)) {
-        bulk(q->Blob, q->VBuffer, q->NBuffer);
-        return 0;
-    }
-    return fillBuffer(q, [gen](MRandPtr r) { return gen(r->Blob); });
+    return zmrs::fillOnePerVariate(q, zmrs::usable(q), [](double u) { return u; });
 }
 
 VXAPI double GetOneVariateNORMAL(MRandPtr q)
@@ -113,7 +181,7 @@ VXAPI double GetOneVariateNORMAL(MRandPtr q)
 VXAPI int FillTheBufferNORMAL(MRandPtr q)
 {
     zrand_check(q, 1);
-    return fillBuffer(q, [](MRandPtr r) { return nextNormal(r); });
+    return fillNormals(q, [](double z) { return z; });
 }
 
 VXAPI double GetOneVariateLOGNORMAL(MRandPtr q)
@@ -121,13 +189,13 @@ VXAPI double GetOneVariateLOGNORMAL(MRandPtr q)
     zrand_check(q, 1);
     if (q == nullptr) [[unlikely]]
         return zmrsMissing();
-    return nextLognormal(q);
+    return lognormalOf(nextNormal(q));
 }
 
 VXAPI int FillTheBufferLOGNORMAL(MRandPtr q)
 {
     zrand_check(q, 1);
-    return fillBuffer(q, [](MRandPtr r) { return nextLognormal(r); });
+    return fillNormals(q, lognormalOf);
 }
 
 } // extern "C"
