@@ -6,9 +6,10 @@
 //   - compositions: ERLANG, CHISQUARE, F, T and NEGBINOMIAL equal the gamma,
 //     beta, normal and Poisson samplers they are built from, on a twin stream;
 //   - replays: every uniform a sampler took is fed to a reference written
-//     here from the published algorithm (Cheng's GB, BB and BC, the
+//     from the published algorithm (Cheng's GB, BB and BC, the
 //     Atkinson-Whittaker switch, the envelope for small gamma shapes,
-//     binomial and Poisson inversion, ...), which must use exactly those
+//     binomial and Poisson inversion, ...; support/sampler_references.h,
+//     which the benchmarks also time), which must use exactly those
 //     uniforms and give the same variate;
 //   - hand-worked cases for paths a random replay rarely takes;
 //   - the saved set-up: kept for a repeated parameter, re-derived after a
@@ -41,6 +42,7 @@
 #include "subs/zmrsmissing.h"
 #include "subs/zrand.h"
 #include "support/host_fixture.h"
+#include "support/sampler_references.h"
 #include "support/scripted_stream.h"
 
 namespace {
@@ -286,247 +288,13 @@ private:
     size_t at_ = 0;
 };
 
-constexpr double kLn4Short = 1.38629436;
-constexpr double kOnePlusLn5Short = 2.60943791;
-constexpr double kSumComplete = 0.9999999999999999;
-constexpr double kPoissonTerm = 1.110223024625157e-16;
-constexpr double kBinomialTerm = 2.2250738585072018e-307;
-
-// Cheng (1977), algorithm GB for shape > 1; below 1 the fractional shape by
-// rejection from x^(d-1) on [0, 1/2] and 2^(1-d) e^-x beyond, and the whole
-// part as -ln of a product of uniforms.
-double refGamma(Tape& u, double alpha)
-{
-    if (alpha > 1.0) {
-        const double a = 1.0 / std::sqrt(2.0 * alpha - 1.0);
-        const double b = alpha - std::log(4.0);
-        const double c = alpha + 1.0 / a;
-        for (;;) {
-            const double u1 = u(), u2 = u();
-            const double v = a * std::log(u1 / (1.0 - u1));
-            const double x = alpha * std::exp(v);
-            if (b + c * v - x >= std::log(u1 * u1 * u2)) return x;
-        }
-    }
-    const double k = std::floor(alpha);
-    const double d = alpha - k;
-    double x = 0.0;
-    if (d != 0.0) {
-        const double p = 0.5 / (0.5 + d * 0.606530659712633);
-        for (;;) {
-            const double u1 = u(), u2 = u();
-            if (u1 <= p) {
-                const double u3 = u();
-                const double y = std::pow(u2, 1.0 / d);
-                x = 0.5 * y;
-                if (u3 <= std::exp(-0.5 * y)) break;
-            } else {
-                x = 0.5 - std::log(u2);
-                const double u3 = u();
-                if (u3 <= std::pow(2.0 * x, d - 1.0)) break;
-            }
-        }
-    }
-    double product = 1.0;
-    for (double i = 0; i < k; ++i) product *= u();
-    return x - std::log(product);
-}
-
-// Atkinson and Whittaker's switching method (both shapes below one), Cheng's
-// BB (both above) and BC (one on each side), and the power forms for a unit
-// shape.
-double refBeta(Tape& u, double a, double b)
-{
-    if (a < 1.0 && b < 1.0) {
-        const double t = 1.0 / (1.0 + std::sqrt(b * (1.0 - b) / (a * (1.0 - a))));
-        const double p = b * t / (b * t + a * (1.0 - t));
-        for (;;) {
-            const double u1 = u(), u2 = u();
-            const double e = -std::log(u2);
-            if (u1 <= p) {
-                const double x = t * std::pow(u1 / p, 1.0 / a);
-                if (e >= (1.0 - b) * (t - x) / (1.0 - t)) return x;
-                if (e >= (1.0 - b) * std::log((1.0 - x) / (1.0 - t))) return x;
-            } else {
-                const double x = 1.0 - (1.0 - t) * std::pow((1.0 - u1) / (1.0 - p), 1.0 / b);
-                if (e >= (1.0 - a) * (x / t - 1.0)) return x;
-                if (e >= (1.0 - a) * std::log(x / t)) return x;
-            }
-        }
-    }
-    if (a > 1.0 && b > 1.0) {
-        const double lo = std::min(a, b), hi = std::max(a, b), sum = a + b;
-        const double beta = std::sqrt((sum - 2.0) / (2.0 * lo * hi - sum));
-        const double gamma = lo + 1.0 / beta;
-        for (;;) {
-            const double u1 = u(), u2 = u();
-            const double v = beta * std::log(u1 / (1.0 - u1));
-            const double w = lo * std::exp(v);
-            const double z = u1 * u1 * u2;
-            const double r = gamma * v - kLn4Short;
-            const double s = lo + r - w;
-            bool ok = s + kOnePlusLn5Short > 5.0 * z;
-            if (!ok) {
-                const double t = std::log(z);
-                ok = s >= t || r + sum * std::log(sum / (hi + w)) >= t;
-            }
-            if (ok) return lo == a ? w / (hi + w) : hi / (hi + w);
-        }
-    }
-    if ((a < 1.0 && b > 1.0) || (b < 1.0 && a > 1.0)) {
-        const double big = std::max(a, b), small = std::min(a, b), sum = a + b;
-        const double beta = 1.0 / small;
-        const double delta = 1.0 + big - small;
-        const double k1 = delta * (0.0138888889 + 0.0416666667 * small) / (big * beta - 0.777777778);
-        const double k2 = 0.25 + (0.5 + 0.25 / delta) * small;
-        const double toobig = 709.782712893384 - std::log(big);
-        for (;;) {
-            const double u1 = u(), u2 = u();
-            double z, w = 0.0;
-            bool test = true;
-            if (u1 < 0.5) {
-                const double y = u1 * u2;
-                z = u1 * y;
-                if (0.25 * u2 + z - y >= k1) continue;
-            } else {
-                z = u1 * u1 * u2;
-                if (z <= 0.25) {
-                    const double v = beta * std::log(u1 / (1.0 - u1));
-                    w = v > toobig ? DBL_MAX : big * std::exp(v);
-                    test = false;
-                } else if (z >= k2) {
-                    continue;
-                }
-            }
-            if (test) {
-                const double v = beta * std::log(u1 / (1.0 - u1));
-                double t;
-                if (v > toobig) {
-                    w = DBL_MAX;
-                    t = sum * (v + std::log(sum / (small + w) + 0x1.0000000000001p-1022)) - kLn4Short;
-                } else {
-                    w = big * std::exp(v);
-                    t = sum * (v + std::log(sum / (small + w))) - kLn4Short;
-                }
-                if (!(t >= std::log(z))) continue;
-            }
-            if (big == a) return w == DBL_MAX ? 1.0 : w / (small + w);
-            return w == DBL_MAX ? 0.0 : small / (small + w);
-        }
-    }
-    const double x = u();
-    if (a == 1.0 && b == 1.0) return x;
-    if (b == 1.0) return std::pow(x, 1.0 / a);
-    return 1.0 - std::pow(x, 1.0 / b);
-}
-
-// Binomial: normal approximation with continuity correction for large n and
-// both tails above 5, otherwise inversion of the rarer outcome's count.
-double refBinomial(Tape& u, long n, double p)
-{
-    const double nd = static_cast<double>(n);
-    if (n > 300 && nd * p > 5.0 && nd * (1.0 - p) > 5.0) {
-        const double mean = nd * p, sd = std::sqrt(nd * p * (1.0 - p));
-        for (;;) {
-            const double u1 = u(), u2 = u();
-            const double z = std::sqrt(-2.0 * std::log(u1)) * std::cos(6.283185307179586 * u2);
-            const double y = mean + sd * z + 0.5;
-            const double x = std::trunc(y);
-            if (x >= 0.0 && x <= nd) return x + 0.0; // -0 for y in (-1, 0) is a count of 0
-        }
-    }
-    const double rare = p <= 0.5 ? p : 1.0 - p;
-    const double omega = std::exp(nd * std::log(p <= 0.5 ? 1.0 - p : p));
-    const double b = rare / (1.0 - rare);
-    const double c = b * (nd + 1.0);
-    const double v = u();
-    double x = 0.0, term = omega, cum = omega;
-    while (v > cum && cum <= kSumComplete && term >= kBinomialTerm) {
-        x += 1.0;
-        term = term * (c / x - b);
-        cum = cum + term;
-    }
-    return p <= 0.5 ? x : nd - x;
-}
-
-double poissonFromZero(double v, double mean, double p0)
-{
-    double x = 0.0, term = p0, cum = p0;
-    while (v > cum && cum <= kSumComplete && term >= kPoissonTerm) {
-        x += 1.0;
-        term = term * mean / x;
-        cum = cum + term;
-    }
-    return x;
-}
-
-// Poisson: inversion from zero for small fractional means, from the mode of
-// Poisson(floor(lambda)) plus the fractional part otherwise, a rounded
-// normal from 85 on.
-double refPoisson(Tape& u, double lambda)
-{
-    if (lambda >= 85.0) {
-        const double u1 = u(), u2 = u();
-        const double x = std::floor(lambda + 0.5 + std::sqrt(-2.0 * lambda * std::log(u1)) *
-                                                       std::cos(6.283185307179586 * u2));
-        return x > 0.0 ? x : 0.0;
-    }
-    const double m = std::floor(lambda);
-    if (!(lambda >= 8.0 || m == lambda)) return poissonFromZero(u(), lambda, std::exp(-lambda));
-    double pm = std::exp(-m), qm = pm;
-    for (int i = 1; i <= static_cast<int>(m); ++i) {
-        pm = pm * (m / i);
-        qm = qm + pm;
-    }
-    const double v = u();
-    double x = m, cum = qm, term = pm;
-    if (v <= qm) {
-        for (;;) {
-            cum -= term;
-            if (v > cum) break;
-            x -= 1.0;
-            if (x == 0.0) break;
-            term = term * (x + 1.0) / m;
-        }
-    } else {
-        do {
-            x += 1.0;
-            term = term * m / x;
-            cum += term;
-        } while (!(v <= cum || cum >= kSumComplete || term <= kPoissonTerm));
-    }
-    if (m == lambda) return x;
-    return x + poissonFromZero(u(), lambda - m, std::exp(m - lambda));
-}
-
-double refGeometric(Tape& u, double pr)
-{
-    if (pr == 1.0) return 1.0;
-    if (pr < 0.001) return std::ceil(std::log(u()) / zln1px(-pr));
-    for (double count = 1.0;; count += 1.0)
-        if (u() <= pr) return count;
-}
-
-double refHypergeometric(Tape& u, long nn, long n, long k)
-{
-    double x = 0.0, marked = static_cast<double>(n), left = static_cast<double>(nn);
-    for (long i = 0; i < k; ++i) {
-        if (u() <= marked / left) {
-            x += 1.0;
-            marked -= 1.0;
-        }
-        left -= 1.0;
-    }
-    return x;
-}
-
-double refCauchy(Tape& u)
-{
-    for (;;) {
-        const double x = u() - 0.5, y = u() - 0.5;
-        if (x * x + y * y <= 0.25) return x / y;
-    }
-}
+using vxref::refBeta;
+using vxref::refBinomial;
+using vxref::refCauchy;
+using vxref::refGamma;
+using vxref::refGeometric;
+using vxref::refHypergeometric;
+using vxref::refPoisson;
 
 std::string num(double x)
 {
