@@ -13,6 +13,18 @@ ours (``ours_one``, ``ours_buf``); every other implementation of the group
 (``std``, ``gsl``, ...) is a peer.  Each ours is paired with each peer of its
 group; a ratio below 1 means ours takes less time per item.
 
+``inline`` (bench/samplers_inline_bench.cpp: the same algorithm on the same
+uniforms, written inline) is a peer like the others, so ``ours_one/inline``
+and ``ours_buf/inline`` appear with it.  A variant ``inline_<what>`` (such
+as ``inline_cached``) is paired with ``inline`` alone, as
+``inline_<what>/inline``.  Groups without these rows give the table they
+always gave.
+
+--peer restricts the peer columns to the ones named (repeatable);
+--limit PAIR=RATIO (repeatable, e.g. ``ours_one/inline=1.3``) marks with a
+``*`` every cell of that column above RATIO and lists those rows after the
+table.
+
 Time per item: from ``items_per_second`` when the benchmark sets it (CPU
 time, or real time with --metric real), else the iteration's time.  With
 --benchmark_repetitions the ``median`` aggregate is used; without, the median
@@ -22,6 +34,7 @@ Usage:
     vxalea_bench --benchmark_filter='^dist/' --benchmark_repetitions=3 \\
         --benchmark_format=json > run.json
     bench/ratios.py run.json [--prefix dist/] [--metric cpu|real]
+        [--peer inline] [--limit ours_one/inline=1.3]
 """
 import argparse
 import json
@@ -74,44 +87,85 @@ def fmt_ratio(r):
     return "–" if r is None else f"{r:.2f}"
 
 
+def is_variant(impl):
+    return impl.startswith("inline_")
+
+
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     ap.add_argument("json", help="Google Benchmark JSON output ('-' for stdin)")
     ap.add_argument("--prefix", default="", help="only groups whose name starts with this")
     ap.add_argument("--metric", choices=("cpu", "real"), default="cpu")
+    ap.add_argument("--peer", action="append", default=[],
+                    help="show only these peers (repeatable; default: all)")
+    ap.add_argument("--limit", action="append", default=[], metavar="PAIR=RATIO",
+                    help="mark cells of column PAIR above RATIO (repeatable)")
     args = ap.parse_args()
+    limits = {}
+    for item in args.limit:
+        pair, _, value = item.partition("=")
+        if "/" not in pair or not value:
+            sys.exit(f"--limit wants PAIR=RATIO, as ours_one/inline=1.3, not {item!r}")
+        limits[pair] = float(value)
 
     data = json.load(sys.stdin if args.json == "-" else open(args.json))
     groups = collect(data.get("benchmarks", []), args.metric, args.prefix)
     if not groups:
         sys.exit("no benchmarks named <group>/<implementation> in the run")
 
-    ours, peers = [], []
+    ours, peers, variants = [], [], []
     for impls in groups.values():
         for impl in impls:
-            bucket = ours if impl.startswith("ours") else peers
+            if impl.startswith("ours"):
+                bucket = ours
+            elif is_variant(impl):
+                bucket = variants
+            else:
+                if args.peer and impl not in args.peer:
+                    continue
+                bucket = peers
             if impl not in bucket:
                 bucket.append(impl)
     pairs = [(o, p) for o in ours for p in peers]
+    pairs += [(v, "inline") for v in variants]
+    timed = ours + peers + variants
 
-    head = ["benchmark"] + [f"{i} ns" for i in ours + peers] + [f"{o}/{p}" for o, p in pairs]
+    head = ["benchmark"] + [f"{i} ns" for i in timed] + [f"{o}/{p}" for o, p in pairs]
     print("| " + " | ".join(head) + " |")
     print("|" + "|".join(["---"] + ["---:"] * (len(head) - 1)) + "|")
     logs = {pair: [] for pair in pairs}
+    over = {pair: [] for pair in pairs}
     for group, impls in groups.items():
         name = group[len(args.prefix):] if args.prefix else group
-        cells = [name] + [fmt_time(impls.get(i)) for i in ours + peers]
+        cells = [name] + [fmt_time(impls.get(i)) for i in timed]
         for o, p in pairs:
             r = impls[o] / impls[p] if o in impls and p in impls and impls[p] > 0 else None
+            cell = fmt_ratio(r)
             if r is not None:
                 logs[(o, p)].append(math.log(r))
-            cells.append(fmt_ratio(r))
+                limit = limits.get(f"{o}/{p}")
+                if limit is not None and r > limit:
+                    cell += "*"
+                    over[(o, p)].append((name, r))
+            cells.append(cell)
         print("| " + " | ".join(cells) + " |")
-    geo = ["**geometric mean**"] + [""] * len(ours + peers)
+    geo = ["**geometric mean**"] + [""] * len(timed)
     for pair in pairs:
         v = logs[pair]
         geo.append(f"**{math.exp(sum(v) / len(v)):.2f}**" if v else "–")
     print("| " + " | ".join(geo) + " |")
+
+    for pair in pairs:
+        key = f"{pair[0]}/{pair[1]}"
+        if key not in limits:
+            continue
+        rows = over[pair]
+        print()
+        if not rows:
+            print(f"{key}: every row at most {limits[key]:g}.")
+            continue
+        print(f"{key} above {limits[key]:g} (*): " +
+              ", ".join(f"{n} ({fmt_ratio(r)})" for n, r in rows))
 
 
 if __name__ == "__main__":
