@@ -4,12 +4,14 @@
  * saved set-ups that one-at-a-time calls would give; only the way the
  * uniforms are made changes.  When the stream's rangen is an engine
  * conversion the module knows (vxeng::uniformFillFor), uniforms are made
- * ahead in blocks by the engine's inlined loop and handed out in order.  A
- * rejection sampler takes an unknown number of them, so a block is never made
- * longer than what the variates still to come will certainly take: the
- * current variate's remaining minimum (at least the one asked for) plus the
- * minimum of every later variate.  The last variate therefore takes the last
- * uniform made, and the engine stops where one-at-a-time calls stop. */
+ * ahead in blocks by the engine's own loop.  A block is never longer than
+ * what the variates still to come will certainly take, so the engine stops
+ * where one-at-a-time calls stop:
+ *   - a sampler of one uniform per variate makes the buffer a block of
+ *     uniforms and transforms it in place (fillOnePerVariate);
+ *   - a rejection sampler whose attempts take a fixed number of uniforms
+ *     makes one attempt per variate still to come (fillByAttempts);
+ *   - the polar method does the same with its pairs (subs/zmrsnormal.cpp). */
 #ifndef VX_SUBS_ZMRSBLOCK_H
 #define VX_SUBS_ZMRSBLOCK_H
 
@@ -25,10 +27,11 @@ namespace zmrs {
 /* Shorter buffers are not worth the table search. */
 inline constexpr int64_t kBlockMinimum = 16;
 
-/* The stream's bulk fill, or nullptr when rangen is not a known conversion
- * or the buffer overlaps the record or the engine state (writing a block of
- * variates there would change what the later uniforms are; element by
- * element keeps the one-at-a-time order of reads and writes). */
+/* The stream's bulk fill, or nullptr when rangen is not a known conversion,
+ * the buffer is short, or it overlaps the record or the engine state
+ * (writing a block of variates there would change what the later uniforms
+ * are; element by element keeps the one-at-a-time order of reads and
+ * writes).  q usable, with a buffer. */
 inline vxeng::UniformFill blockFillFor(MRandPtr q)
 {
     if (q->NBuffer < kBlockMinimum) return nullptr;
@@ -42,81 +45,46 @@ inline vxeng::UniformFill blockFillFor(MRandPtr q)
     return vxeng::uniformFillFor(q->rangen);
 }
 
-/* {now, later}: see BlockUniform::expect. */
-struct Minimums {
-    int64_t now;
-    int64_t later;
-};
-
-class BlockUniform {
-public:
-    BlockUniform(vxeng::UniformFill fill, void* blob) : fill_(fill), blob_(blob) {}
-
-    /* Before each variate: the fewest uniforms it takes, and the fewest all
-     * the variates after it take together. */
-    void expect(int64_t now, int64_t later)
-    {
-        now_ = now;
-        later_ = later;
-    }
-
-    double operator()()
-    {
-        if (pos_ == len_) refill();
-        --now_;
-        return buf_[pos_++];
-    }
-
-private:
-    static constexpr int64_t kCapacity = 256;
-
-    [[gnu::noinline]] void refill()
-    {
-        int64_t want = (now_ > 1 ? now_ : 1) + later_;
-        len_ = static_cast<int>(want < kCapacity ? want : kCapacity);
-        fill_(blob_, buf_, len_);
-        pos_ = 0;
-    }
-
-    vxeng::UniformFill fill_;
-    void* blob_;
-    int64_t now_ = 0;
-    int64_t later_ = 0;
-    int pos_ = 0;
-    int len_ = 0;
-    double buf_[kCapacity];
-};
-
-/* The buffer form of a sampler whose draw takes any uniform source:
- * draw(q, next) for one variate, bounds(q, r) the {now, later} minimums of
- * the next variate with r variates after it.  `ok` false: the parameters
- * were rejected and every element is the missing value. */
-template <class Bounds, class Draw>
-[[gnu::always_inline]] inline int fillByBlocks(MRandPtr q, bool ok, Bounds bounds, Draw draw)
+/* Rejection samplers whose attempts each take K uniforms and are accepted
+ * or not on those alone.  A block of attempts, one per variate still to
+ * come, is computed before any is looked at, so that their logarithms and
+ * powers overlap; the block is then scanned as one-at-a-time calls would
+ * take it: the first accepted attempt gives the variate (through `map`),
+ * kMaxAttempts rejected in a row the missing value.  `one` is the
+ * one-variate draw, for streams without a bulk fill.  q usable, with a
+ * buffer, parameters accepted. */
+template <int K, class Attempt, class Map, class One>
+[[gnu::always_inline]] inline int fillByAttempts(MRandPtr q, Attempt attempt, Map map, One one)
 {
-    if (q == nullptr || q->VBuffer == nullptr || q->NBuffer < 1) return 1;
-    if (!ok) {
-        for (int64_t i = 0; i < q->NBuffer; ++i) q->VBuffer[i] = zmrsMissing();
-        return 0;
-    }
     vxeng::UniformFill fill = blockFillFor(q);
-    if (fill == nullptr) {
-        for (int64_t i = 0; i < q->NBuffer; ++i) q->VBuffer[i] = draw(q, Uniform(q));
-        return 0;
-    }
-    BlockUniform next(fill, q->Blob);
+    if (fill == nullptr) return fillTheBuffer(q, true, one);
+    constexpr int kBlock = 64;
+    double u[K * kBlock];
+    double x[kBlock];
+    bool accepted[kBlock];
     double* const out = q->VBuffer;
     const int64_t n = q->NBuffer;
-    for (int64_t i = 0; i < n; ++i) {
-        const Minimums m = bounds(q, n - 1 - i);
-        next.expect(m.now, m.later);
-        out[i] = draw(q, next);
+    int64_t i = 0;
+    int run = 0;
+    while (i < n) {
+        const int m = n - i < kBlock ? static_cast<int>(n - i) : kBlock;
+        fill(q->Blob, u, K * m);
+        for (int j = 0; j < m; ++j) accepted[j] = attempt(u + K * j, x[j]);
+        for (int j = 0; j < m; ++j) {
+            if (accepted[j]) {
+                out[i++] = map(x[j]);
+                run = 0;
+            } else if (++run == kMaxAttempts) {
+                out[i++] = zmrsMissing();
+                run = 0;
+            }
+        }
     }
     return 0;
 }
 
-/* Samplers that take exactly one uniform per variate: the block is the
- * buffer itself, transformed in place. */
+/* Samplers that take exactly one uniform per variate, map(u).  `ok` false:
+ * the parameters were rejected and every element is the missing value. */
 template <class Map>
 [[gnu::always_inline]] inline int fillOnePerVariate(MRandPtr q, bool ok, Map map)
 {
@@ -130,8 +98,7 @@ template <class Map>
             return 0;
         }
     }
-    return fillByBlocks(q, ok, [](MRandPtr, int64_t r) { return Minimums{1, r};  },
-                        [map](MRandPtr, auto&& next) { return map(next()); });
+    return fillTheBuffer(q, ok, [map](MRandPtr r) { return map(Uniform(r)()); });
 }
 
 } // namespace zmrs

@@ -23,14 +23,22 @@ using zmrs::usable;
  * point on the horizontal diameter (u2 exactly 1/2, which a 32-bit engine
  * delivers once in 2^32 draws) gives x/0, an infinity, and rejecting it
  * instead would shift every later variate of the stream by two uniforms. */
+/* The quotient is formed for rejected points too; none of them has y = 0. */
+[[gnu::always_inline]] inline bool cauchyAttempt(const double* u, double& ratio)
+{
+    const double x = u[0] - 0.5;
+    const double y = u[1] - 0.5;
+    ratio = x / y;
+    return !(x * x + y * y > 0.25);
+}
+
 template <class U>
 [[gnu::always_inline]] inline double cauchyDraw(U&& next)
 {
     for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
-        const double x = next() - 0.5;
-        const double y = next() - 0.5;
-        if (x * x + y * y > 0.25) continue;
-        return x / y;
+        const double u[2] = {next(), next()};
+        double ratio;
+        if (cauchyAttempt(u, ratio)) return ratio;
     }
     return zmrsMissing();
 }
@@ -82,9 +90,10 @@ VXAPI double GetOneVariateCAUCHY(MRandPtr q)
 VXAPI int FillTheBufferCAUCHY(MRandPtr q)
 {
     zrand_check(q, 1);
-    return zmrs::fillByBlocks(
-        q, usable(q), [](MRandPtr, int64_t r) { return zmrs::Minimums{2, 2 * r}; },
-        [](MRandPtr, auto&& next) { return cauchyDraw(next); });
+    if (!usable(q) || q->VBuffer == nullptr || q->NBuffer < 1)
+        return zmrs::fillTheBuffer(q, false, [](MRandPtr) { return 0.0; });
+    return zmrs::fillByAttempts<2>(q, cauchyAttempt, [](double r) { return r; },
+                                   [](MRandPtr r) { return cauchyDraw(Uniform(r)); });
 }
 
 VXAPI double GetOneVariateWEIBULL(MRandPtr q, double shape, double scale)

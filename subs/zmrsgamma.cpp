@@ -56,6 +56,34 @@ void gammaSetUp(ZRANGAM& g, double alpha)
     }
 }
 
+/* One attempt of GB on u[0], u[1]: the candidate x, and whether it is
+ * accepted.  Attempts depend on nothing but their uniforms and the set-up,
+ * which lets the buffer form compute a block of them ahead. */
+[[gnu::always_inline]] inline bool gbAttempt(const ZRANGAM& g, double alpha, const double* u, double& x)
+{
+    const double v = g.a * std::log(u[0] / (1.0 - u[0]));
+    x = alpha * vxexp(v);
+    return g.b + g.c * v - x >= std::log(u[0] * u[0] * u[1]);
+}
+
+/* A set-up where GB can run: above about DBL_MAX/2, 2 alpha - 1 overflows,
+ * a is 0 and the test is NaN for every pair, so no uniform is drawn for
+ * nothing. */
+bool gbRuns(const ZRANGAM& g) { return g.a > 0.0 && g.c < kInf && g.b < kInf; }
+
+/* One attempt for the fractional shape below one on u[0..2]: u[0] picks the
+ * half of the envelope, u[1] the candidate, u[2] accepts it. */
+[[gnu::always_inline]] inline bool fractionAttempt(const ZRANGAM& g, const double* u, double& x)
+{
+    if (u[0] <= g.p) {
+        const double y = vxpow(u[1], g.dinv);
+        x = 0.5 * y;
+        return u[2] <= vxexp(-0.5 * y);
+    }
+    x = 0.5 - std::log(u[1]);
+    return u[2] <= vxpow(2.0 * x, g.dm1);
+}
+
 /* alpha already accepted by gammaShapeOk, q usable, `next` the stream's
  * uniform source. */
 template <class U>
@@ -65,52 +93,27 @@ template <class U>
     if (alpha != g.alphasave) gammaSetUp(g, alpha);
 
     if (alpha > 1.0) {
-        const double a = g.a, b = g.b, c = g.c;
-        /* Above about DBL_MAX/2, 2 alpha - 1 overflows, a is 0 and the test
-         * below is NaN for every pair: no uniform is drawn for nothing. */
-        if (!(a > 0.0) || !(c < kInf) || !(b < kInf)) return zmrsMissing();
+        if (!gbRuns(g)) return zmrsMissing();
         for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
-            const double u1 = next();
-            const double u2 = next();
-            const double v = a * std::log(u1 / (1.0 - u1));
-            const double x = alpha * vxexp(v);
-            if (b + c * v - x >= std::log(u1 * u1 * u2)) return x;
+            const double u[2] = {next(), next()};
+            double x;
+            if (gbAttempt(g, alpha, u, x)) return x;
         }
         return zmrsMissing();
     }
 
     double x = 0.0;
     if (g.d != 0.0) {
-        const double p = g.p, dinv = g.dinv, dm1 = g.dm1;
         bool accepted = false;
         for (int attempt = 0; attempt < kMaxAttempts && !accepted; ++attempt) {
-            const double u1 = next();
-            const double u2 = next();
-            if (u1 <= p) {
-                const double u3 = next();
-                const double y = vxpow(u2, dinv);
-                x = 0.5 * y;
-                accepted = u3 <= vxexp(-0.5 * y);
-            } else {
-                x = 0.5 - std::log(u2);
-                const double u3 = next();
-                accepted = u3 <= vxpow(2.0 * x, dm1);
-            }
+            const double u[3] = {next(), next(), next()};
+            accepted = fractionAttempt(g, u, x);
         }
         if (!accepted) return zmrsMissing();
     }
     double product = 1.0;
     for (int64_t i = 0; i < g.k; ++i) product *= next();
     return x - std::log(product);
-}
-
-/* The fewest uniforms a variate takes once the set-up for alpha is saved:
- * a pair per GB attempt (none where GB cannot run), a triple per attempt for
- * a fractional shape below one, the one uniform of GAMMA(1). */
-int64_t gammaMinimum(const ZRANGAM& g, double alpha)
-{
-    if (alpha > 1.0) return (g.a > 0.0 && g.c < kInf && g.b < kInf) ? 2 : 0;
-    return g.d != 0.0 ? 3 : g.k;
 }
 
 template <class U>
@@ -126,18 +129,34 @@ template <class U>
  * algorithm could be accepted there. */
 bool chiSquareOk(double df) { return df > 0.0 && gammaShapeOk(0.5 * df); }
 
-/* The set-up is made before the first variate rather than by it, which
- * leaves the same record. */
-template <class Draw>
-int fillGammas(MRandPtr q, bool ok, double alpha, Draw draw)
+/* The buffer forms, `twice` for CHISQUARE.  The set-up is made before the
+ * first variate rather than by it, which leaves the same record.  Each
+ * regime's attempts take a fixed number of uniforms (GB two, the
+ * fractional shape three and then a product of no uniforms, shape one just
+ * the product of one), so blocks of attempts are computed ahead. */
+int fillGammas(MRandPtr q, bool ok, double alpha, bool twice)
 {
-    int64_t m = 0;
-    if (ok && q->VBuffer != nullptr && q->NBuffer >= 1) {
-        if (alpha != q->gam.alphasave) gammaSetUp(q->gam, alpha);
-        m = gammaMinimum(q->gam, alpha);
+    auto one = [alpha, twice](MRandPtr r) {
+        const double v = gammaDraw(r, alpha, Uniform(r));
+        return twice && !zmrsIsMissing(v) ? 2.0 * v : v;
+    };
+    if (!ok || q->VBuffer == nullptr || q->NBuffer < 1) return zmrs::fillTheBuffer(q, false, one);
+    ZRANGAM& g = q->gam;
+    if (alpha != g.alphasave) gammaSetUp(g, alpha);
+    const double scale = twice ? 2.0 : 1.0;
+    if (alpha > 1.0 && gbRuns(g)) {
+        return zmrs::fillByAttempts<2>(
+            q, [&g, alpha](const double* u, double& x) { return gbAttempt(g, alpha, u, x); },
+            [scale](double x) { return scale * x; }, one);
     }
-    return zmrs::fillByBlocks(
-        q, ok, [m](MRandPtr, int64_t r) { return zmrs::Minimums{m, m * r}; }, draw);
+    if (alpha < 1.0) {
+        return zmrs::fillByAttempts<3>(
+            q, [&g](const double* u, double& x) { return fractionAttempt(g, u, x); },
+            [scale](double x) { return scale * (x - std::log(1.0)); }, one);
+    }
+    if (alpha == 1.0)
+        return zmrs::fillOnePerVariate(q, true, [scale](double u) { return scale * (0.0 - std::log(u)); });
+    return zmrs::fillTheBuffer(q, true, one);
 }
 
 } // namespace
@@ -156,8 +175,7 @@ VXAPI double GetOneVariateGAMMA(MRandPtr q, double alpha)
 VXAPI int FillTheBufferGAMMA(MRandPtr q, double alpha)
 {
     zrand_check(q, 1);
-    return fillGammas(q, usable(q) && gammaShapeOk(alpha), alpha,
-                      [alpha](MRandPtr r, auto&& next) { return gammaDraw(r, alpha, next); });
+    return fillGammas(q, usable(q) && gammaShapeOk(alpha), alpha, false);
 }
 
 VXAPI double GetOneVariateERLANG(MRandPtr q, int32_t alpha)
@@ -172,8 +190,7 @@ VXAPI int FillTheBufferERLANG(MRandPtr q, int32_t alpha)
 {
     zrand_check(q, 1);
     const double shape = static_cast<double>(alpha);
-    return fillGammas(q, usable(q) && gammaShapeOk(shape), shape,
-                      [shape](MRandPtr r, auto&& next) { return gammaDraw(r, shape, next); });
+    return fillGammas(q, usable(q) && gammaShapeOk(shape), shape, false);
 }
 
 VXAPI double GetOneVariateCHISQUARE(MRandPtr q, double df)
@@ -187,8 +204,7 @@ VXAPI int FillTheBufferCHISQUARE(MRandPtr q, double df)
 {
     zrand_check(q, 1);
     const double half = 0.5 * df;
-    return fillGammas(q, usable(q) && chiSquareOk(df), half,
-                      [half](MRandPtr r, auto&& next) { return chiSquareDraw(r, half, next); });
+    return fillGammas(q, usable(q) && chiSquareOk(df), half, true);
 }
 
 } // extern "C"

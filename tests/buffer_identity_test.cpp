@@ -185,7 +185,7 @@ TEST(BlockBuffersRejections, RejectedWordsAndAttemptsCountAsOneAtATime)
         size_t length;
     };
     const std::vector<std::string> oneUniform = {"UNIFORM", "EXPONENTIAL", "TRIANGLE", "GAMMA_1"};
-    const std::vector<std::string> attempts = {"NORMAL", "LOGNORMAL", "CAUCHY"};
+    const std::vector<std::string> attempts = {"NORMAL", "LOGNORMAL", "CAUCHY", "GAMMA_0_3", "GAMMA_2_5", "CHISQUARE_5"};
     const Case cases[] = {
         {"SUBKEY32", 300, 1, oneUniform, 2000},
         {"SUBKEY64", 300, 1, oneUniform, 2000},
