@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "subs/zln1px.h"
+#include "subs/zmrsblock.h"
 #include "subs/zmrsbuffer.h"
 #include "subs/zmrsmissing.h"
 #include "subs/zrand.h"
@@ -27,11 +28,14 @@ constexpr int64_t kMaxGeometricDraws = 1000000;
  * the missing value without a uniform drawn: pr <= 0 would count for ever. */
 bool geometricOk(double pr) { return pr > 0.0 && pr <= 1.0; }
 
+/* Inversion, with ln(1 - pr) given. */
+[[gnu::always_inline]] inline double geometricOf(double u, double lnq) { return std::ceil(std::log(u) / lnq); }
+
 [[gnu::always_inline]] inline double geometricDraw(MRandPtr q, double pr)
 {
     if (pr == 1.0) return 1.0;
     const Uniform next(q);
-    if (pr < kGeometricInversion) return std::ceil(std::log(next()) / zln1px(-pr));
+    if (pr < kGeometricInversion) return geometricOf(next(), zln1px(-pr));
     for (int64_t count = 1; count <= kMaxGeometricDraws; ++count)
         if (next() <= pr) return static_cast<double>(count);
     return zmrsMissing();
@@ -70,19 +74,15 @@ HyperCase hyperCase(long nn, long n, long k)
 
 bool bernoulliOk(double p) { return p >= 0.0 && p <= 1.0; }
 
-[[gnu::always_inline]] inline double bernoulliDraw(MRandPtr q, double p)
-{
-    return Uniform(q)() <= p ? 1.0 : 0.0;
-}
+[[gnu::always_inline]] inline double bernoulliOf(double u, double p) { return u <= p ? 1.0 : 0.0; }
 
 /* The table is used as given: no normalisation, no check of its entries.  A
  * null table with entries to read gives the missing value, no uniform
  * drawn. */
 bool tableOk(long count, const double* table) { return count <= 0 || table != nullptr; }
 
-[[gnu::always_inline]] inline double tableDraw(MRandPtr q, long count, const double* table)
+[[gnu::always_inline]] inline double tableOf(double u, long count, const double* table)
 {
-    const double u = Uniform(q)();
     double sum = 0.0;
     for (long i = 0; i < count; ++i) {
         sum += table[i];
@@ -105,6 +105,10 @@ VXAPI double GetOneVariateGEOMETRIC(MRandPtr q, double pr)
 VXAPI int FillTheBufferGEOMETRIC(MRandPtr q, double pr)
 {
     zrand_check(q, 1);
+    if (usable(q) && geometricOk(pr) && pr < kGeometricInversion) {
+        const double lnq = zln1px(-pr);
+        return zmrs::fillOnePerVariate(q, true, [lnq](double u) { return geometricOf(u, lnq); });
+    }
     return zmrs::fillTheBuffer(q, usable(q) && geometricOk(pr),
                                [pr](MRandPtr r) { return geometricDraw(r, pr); });
 }
@@ -139,28 +143,33 @@ VXAPI double GetOneVariateBERNOULLI(MRandPtr q, double p)
 {
     zrand_check(q, 1);
     if (!usable(q) || !bernoulliOk(p)) return zmrsMissing();
-    return bernoulliDraw(q, p);
+    return bernoulliOf(Uniform(q)(), p);
 }
 
 VXAPI int FillTheBufferBERNOULLI(MRandPtr q, double p)
 {
     zrand_check(q, 1);
-    return zmrs::fillTheBuffer(q, usable(q) && bernoulliOk(p),
-                               [p](MRandPtr r) { return bernoulliDraw(r, p); });
+    return zmrs::fillOnePerVariate(q, usable(q) && bernoulliOk(p), [p](double u) { return bernoulliOf(u, p); });
 }
 
 VXAPI double GetOneVariateTABLE(MRandPtr q, long tblcnt, double* tblptr)
 {
     zrand_check(q, 1);
     if (!usable(q) || !tableOk(tblcnt, tblptr)) return zmrsMissing();
-    return tableDraw(q, tblcnt, tblptr);
+    return tableOf(Uniform(q)(), tblcnt, tblptr);
 }
 
 VXAPI int FillTheBufferTABLE(MRandPtr q, long tblcnt, double* tblptr)
 {
     zrand_check(q, 1);
-    return zmrs::fillTheBuffer(q, usable(q) && tableOk(tblcnt, tblptr),
-                               [tblcnt, tblptr](MRandPtr r) { return tableDraw(r, tblcnt, tblptr); });
+    const bool ok = usable(q) && tableOk(tblcnt, tblptr);
+    auto of = [tblcnt, tblptr](double u) { return tableOf(u, tblcnt, tblptr); };
+    /* A table inside the buffer changes as the buffer is written: element
+     * by element, as one-at-a-time calls see it. */
+    if (ok && tblcnt > 0 && q->VBuffer != nullptr && q->NBuffer > 0 && tblptr < q->VBuffer + q->NBuffer &&
+        q->VBuffer < tblptr + tblcnt)
+        return zmrs::fillTheBuffer(q, true, [of](MRandPtr r) { return of(Uniform(r)()); });
+    return zmrs::fillOnePerVariate(q, ok, of);
 }
 
 } // extern "C"

@@ -39,6 +39,8 @@ struct Sampler {
             [](MRandPtr q) { return FillTheBuffer##DIST(q __VA_OPT__(, ) __VA_ARGS__); }     \
     }
 
+double gTable[] = {0.1, 0.25, 0.3, 0.2};
+
 const std::vector<Sampler>& samplers()
 {
     static const std::vector<Sampler> all = {
@@ -46,6 +48,9 @@ const std::vector<Sampler>& samplers()
         VX_SAMPLER("EXPONENTIAL", EXPONENTIAL),
         VX_SAMPLER("WEIBULL", WEIBULL, 0.7, 3.0),
         VX_SAMPLER("TRIANGLE", TRIANGLE, 0.25),
+        VX_SAMPLER("BERNOULLI", BERNOULLI, 0.3),
+        VX_SAMPLER("TABLE", TABLE, 4L, gTable),
+        VX_SAMPLER("GEOMETRIC_inversion", GEOMETRIC, 0.0005),
         VX_SAMPLER("CAUCHY", CAUCHY),
         VX_SAMPLER("NORMAL", NORMAL),
         VX_SAMPLER("LOGNORMAL", LOGNORMAL),
@@ -152,6 +157,27 @@ TEST_P(BlockBuffers, BufferOverTheEngineStateKeepsTheElementOrder)
     auto* over = reinterpret_cast<double*>(byOne->Blob);
     for (int64_t i = 0; i < n; ++i) over[i] = GetOneVariateUNIFORM(byOne.get());
     EXPECT_EQ(std::memcmp(byBuffer->Blob, byOne->Blob, byOne->BlobSize), 0);
+}
+
+// A TABLE whose entries lie inside the buffer is read as the buffer is
+// written, element by element, as one-at-a-time calls writing there see it.
+TEST(BlockBuffersTable, TableInsideTheBufferIsReadAsItIsOverwritten)
+{
+    auto make = [] {
+        auto q = std::make_unique<MERSENNE_RAND>();
+        q->UserMethod = const_cast<char*>("MT64");
+        q->UserSeed = 99;
+        zmrsrnd(q.get());
+        return q;
+    };
+    auto byBuffer = make();
+    auto byOne = make();
+    std::vector<double> a(64, 0.25), b(64, 0.25);
+    byBuffer->VBuffer = a.data();
+    byBuffer->NBuffer = 64;
+    ASSERT_EQ(FillTheBufferTABLE(byBuffer.get(), 4, a.data() + 10), 0);
+    for (size_t i = 0; i < b.size(); ++i) b[i] = GetOneVariateTABLE(byOne.get(), 4, b.data() + 10);
+    for (size_t i = 0; i < a.size(); ++i) ASSERT_EQ(bitsOf(a[i]), bitsOf(b[i])) << "#" << i;
 }
 
 std::vector<Engine> engines()
