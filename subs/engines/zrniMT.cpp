@@ -111,7 +111,7 @@ struct Mt32Base {
 
     /* The rest of the block tempered in one pass; a run holding a zero word
      * (which step skips) is made again by step. */
-    static void fill_raw(state& s, uint32_t* out, int n)
+    [[gnu::always_inline]] static inline void fill_raw(state& s, uint32_t* out, int n)
     {
         while (n > 0) {
             if (static_cast<uint32_t>(s.mti) >= static_cast<uint32_t>(kN32)) regen32(s);
@@ -229,7 +229,7 @@ struct Mt64 {
     }
 
     /* The rest of the block tempered in one pass. */
-    static void fill_raw(state& s, uint64_t* out, int n)
+    [[gnu::always_inline]] static inline void fill_raw(state& s, uint64_t* out, int n)
     {
         while (n > 0) {
             if (static_cast<uint32_t>(s.mti) >= static_cast<uint32_t>(kN64)) regen64(s);
