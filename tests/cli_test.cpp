@@ -523,10 +523,11 @@ TEST(Cli, BenchCoversEveryEngineAndDistribution)
     ASSERT_EQ(r.status, 0) << r.err;
     for (const char* name : {"MTHYBRID", "SUBKEY64", "TORVEL", "hypergeometric", "table", "uniform"})
         EXPECT_NE(r.out.find(name), std::string::npos) << name;
-    EXPECT_NE(r.out.find("(on MT64)"), std::string::npos);
+    EXPECT_NE(r.out.find("buffer ns/value  (on MT64)"), std::string::npos);
     Result json = vxalea({"bench", "--quick", "--json"});
     ASSERT_EQ(json.status, 0);
     EXPECT_NE(json.out.find("\"distributions\""), std::string::npos);
+    EXPECT_NE(json.out.find("\"buffer_ns\": "), std::string::npos);
 }
 
 } // namespace
