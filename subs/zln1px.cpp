@@ -17,26 +17,10 @@ namespace {
 constexpr int kAllTraps = FE_INVALID | FE_OVERFLOW | FE_UNDERFLOW | FE_DIVBYZERO | FE_INEXACT;
 constexpr int kRestoredTraps = FE_INVALID | FE_OVERFLOW | FE_DIVBYZERO;
 
-/* Running with every trap masked is the common case, and switching the
- * enables costs several times what exp itself does, so that case skips the
- * switch, which would change nothing there.  The test reads the x87 control
- * word, as fegetexcept does (feenableexcept sets both units alike); reading
- * MXCSR instead stalls the calls around it. */
-#if defined(__x86_64__) || defined(__i386__)
-inline bool allTrapsMasked()
-{
-    uint16_t cw;
-    __asm__ volatile("fnstcw %0" : "=m"(cw));
-    return (cw & FE_ALL_EXCEPT) == FE_ALL_EXCEPT;
-}
-#else
-inline bool allTrapsMasked() { return fegetexcept() == 0; }
-#endif
-
 template <class F>
 double guarded(F f)
 {
-    if (allTrapsMasked()) [[likely]]
+    if (vxnum::trapsMasked()) [[likely]]
         return f();
     const int enabled = fegetexcept();
     fedisableexcept(kAllTraps);

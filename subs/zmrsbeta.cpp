@@ -116,12 +116,12 @@ double drawA(const Uniform& next, const ZRANBET& s, double alpha, double beta)
         const double u2 = next();
         const double e = -std::log(u2);
         if (u1 <= p) {
-            const double x = t * vxpow(u1 / p, 1.0 / alpha);
+            const double x = t * vxnum::pow(u1 / p, 1.0 / alpha);
             /* The linear bound is the quick acceptance: ln y <= y - 1. */
             if (e >= (1.0 - beta) * (t - x) / (1.0 - t)) return x;
             if (e >= (1.0 - beta) * std::log((1.0 - x) / (1.0 - t))) return x;
         } else {
-            const double x = 1.0 - (1.0 - t) * vxpow((1.0 - u1) / (1.0 - p), 1.0 / beta);
+            const double x = 1.0 - (1.0 - t) * vxnum::pow((1.0 - u1) / (1.0 - p), 1.0 / beta);
             if (e >= (1.0 - alpha) * (x / t - 1.0)) return x;
             if (e >= (1.0 - alpha) * std::log(x / t)) return x;
         }
@@ -136,7 +136,7 @@ double drawBB(const Uniform& next, const ZRANBET& s, double alpha)
         const double u1 = next();
         const double u2 = next();
         const double v = d4 * std::log(u1 / (1.0 - u1));
-        const double w = d1 * vxexp(v);
+        const double w = d1 * vxnum::exp(v);
         const double z = u1 * u1 * u2;
         const double r = d5 * v - kLn4;
         const double sv = d1 + r - w;
@@ -168,7 +168,7 @@ double drawBC(const Uniform& next, const ZRANBET& s, double alpha)
             z = u1 * u1 * u2;
             if (z <= 0.25) {
                 const double v = d4 * std::log(u1 / (1.0 - u1));
-                w = v > toobig ? DBL_MAX : d1 * vxexp(v);
+                w = v > toobig ? DBL_MAX : d1 * vxnum::exp(v);
                 tested = false;
             } else if (z >= k2) {
                 continue;
@@ -181,7 +181,7 @@ double drawBC(const Uniform& next, const ZRANBET& s, double alpha)
                 w = DBL_MAX;
                 test = d3 * (v + std::log(d3 / (d2 + w) + kLogFloor)) - kLn4;
             } else {
-                w = d1 * vxexp(v);
+                w = d1 * vxnum::exp(v);
                 test = d3 * (v + std::log(d3 / (d2 + w))) - kLn4;
             }
             if (!(test >= std::log(z))) continue;
@@ -210,9 +210,9 @@ double drawBC(const Uniform& next, const ZRANBET& s, double alpha)
     case Regime::Uniform:
         return next();
     case Regime::PowerAlpha:
-        return vxpow(next(), s.d1);
+        return vxnum::pow(next(), s.d1);
     case Regime::PowerBeta:
-        return 1.0 - vxpow(next(), s.d2);
+        return 1.0 - vxnum::pow(next(), s.d2);
     }
     return zmrsMissing();
 }

@@ -54,7 +54,7 @@ void binomialSetUp(ZRANBIN& s, bool normal, long n, double p)
     }
     const bool lower = p <= 0.5;
     const double rare = lower ? p : 1.0 - p;
-    s.omega = lower ? vxexp(nd * std::log(1.0 - p)) : vxexp(nd * std::log(p));
+    s.omega = lower ? vxnum::exp(nd * std::log(1.0 - p)) : vxnum::exp(nd * std::log(p));
     s.b = rare / (1.0 - rare);
     /* n + 1 in unsigned arithmetic: exact for every n >= 0, LONG_MAX too. */
     s.c = s.b * static_cast<double>(static_cast<uint64_t>(n) + 1u);

@@ -49,7 +49,7 @@ bool weibullOk(double shape, double scale) { return shape > 0.0 && scale > 0.0; 
 [[gnu::always_inline]] inline double weibullOf(double u, double shape, double scale)
 {
     const double v = -std::log(u);
-    return scale * vxpow(v, 1.0 / shape);
+    return scale * vxnum::pow(v, 1.0 / shape);
 }
 
 /* A NaN mode is rejected like one outside [0, 1]. */

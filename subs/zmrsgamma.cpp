@@ -62,7 +62,7 @@ void gammaSetUp(ZRANGAM& g, double alpha)
 [[gnu::always_inline]] inline bool gbAttempt(const ZRANGAM& g, double alpha, const double* u, double& x)
 {
     const double v = g.a * std::log(u[0] / (1.0 - u[0]));
-    x = alpha * vxexp(v);
+    x = alpha * vxnum::exp(v);
     return g.b + g.c * v - x >= std::log(u[0] * u[0] * u[1]);
 }
 
@@ -76,12 +76,12 @@ bool gbRuns(const ZRANGAM& g) { return g.a > 0.0 && g.c < kInf && g.b < kInf; }
 [[gnu::always_inline]] inline bool fractionAttempt(const ZRANGAM& g, const double* u, double& x)
 {
     if (u[0] <= g.p) {
-        const double y = vxpow(u[1], g.dinv);
+        const double y = vxnum::pow(u[1], g.dinv);
         x = 0.5 * y;
-        return u[2] <= vxexp(-0.5 * y);
+        return u[2] <= vxnum::exp(-0.5 * y);
     }
     x = 0.5 - std::log(u[1]);
-    return u[2] <= vxpow(2.0 * x, g.dm1);
+    return u[2] <= vxnum::pow(2.0 * x, g.dm1);
 }
 
 /* alpha already accepted by gammaShapeOk, q usable, `next` the stream's

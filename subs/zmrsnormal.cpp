@@ -168,7 +168,7 @@ int fillNormals(MRandPtr q, Map map)
 }
 
 /* What LOGNORMAL makes of a normal deviate. */
-double lognormalOf(double z) { return zmrsIsMissing(z) ? z : vxexp(z); }
+double lognormalOf(double z) { return zmrsIsMissing(z) ? z : vxnum::exp(z); }
 
 } // namespace
 

@@ -39,9 +39,9 @@ void poissonSetUp(ZRANPOI& s, double lambda)
     }
     s.test = kSumComplete;
     s.m = std::floor(lambda);
-    s.omega = vxexp(s.m - lambda);
-    s.qm = s.pm = vxexp(-s.m);
-    s.savea = vxexp(-lambda);
+    s.omega = vxnum::exp(s.m - lambda);
+    s.qm = s.pm = vxnum::exp(-s.m);
+    s.savea = vxnum::exp(-lambda);
     s.flag = (lambda >= kModeFrom || s.m == lambda) ? 1 : 0;
     const int32_t whole = static_cast<int32_t>(s.m);
     for (int32_t i = 1; i <= whole; ++i) {
