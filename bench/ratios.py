@@ -28,13 +28,14 @@ table.
 Time per item: from ``items_per_second`` when the benchmark sets it (CPU
 time, or real time with --metric real), else the iteration's time.  With
 --benchmark_repetitions the ``median`` aggregate is used; without, the median
-of the iteration runs of each name.
+of the iteration runs of each name.  Given several JSON runs (of a noisy
+machine, say), each name takes the median of its times in the runs.
 
 Usage:
     vxalea_bench --benchmark_filter='^dist/' --benchmark_repetitions=3 \\
         --benchmark_format=json > run.json
-    bench/ratios.py run.json [--prefix dist/] [--metric cpu|real]
-        [--peer inline] [--limit ours_one/inline=1.3]
+    bench/ratios.py run.json [more-runs.json ...] [--prefix dist/]
+        [--metric cpu|real] [--peer inline] [--limit ours_one/inline=1.3]
 """
 import argparse
 import json
@@ -56,7 +57,11 @@ def ns_per_item(b, metric):
     return b[time_key] * UNIT_NS.get(b.get("time_unit", "ns"), 1.0)
 
 
-def collect(benchmarks, metric, prefix):
+def times_of(benchmarks, metric):
+    # Registration order, also when --benchmark_enable_random_interleaving
+    # shuffled the runs (the sort is stable: runs without the field keep
+    # their order).
+    benchmarks = sorted(benchmarks, key=lambda b: b.get("family_index", 0))
     medians = [b for b in benchmarks
                if b.get("run_type") == "aggregate" and b.get("aggregate_name") == "median"]
     times = OrderedDict()
@@ -70,6 +75,17 @@ def collect(benchmarks, metric, prefix):
                 runs.setdefault(b.get("run_name", b["name"]), []).append(ns_per_item(b, metric))
         for name, v in runs.items():
             times[name] = statistics.median(v)
+    return times
+
+
+def collect(runs, metric, prefix):
+    """runs: one benchmarks list per JSON file; a name in several of them
+    gets the median of its per-run times."""
+    per_name = OrderedDict()
+    for benchmarks in runs:
+        for name, t in times_of(benchmarks, metric).items():
+            per_name.setdefault(name, []).append(t)
+    times = OrderedDict((name, statistics.median(v)) for name, v in per_name.items())
     groups = OrderedDict()
     for name, t in times.items():
         if not name.startswith(prefix) or "/" not in name:
@@ -93,7 +109,9 @@ def is_variant(impl):
 
 def main():
     ap = argparse.ArgumentParser(description=__doc__.split("\n")[0])
-    ap.add_argument("json", help="Google Benchmark JSON output ('-' for stdin)")
+    ap.add_argument("json", nargs="+",
+                    help="Google Benchmark JSON output ('-' for stdin); with several "
+                         "runs, each time is the median of the runs' times")
     ap.add_argument("--prefix", default="", help="only groups whose name starts with this")
     ap.add_argument("--metric", choices=("cpu", "real"), default="cpu")
     ap.add_argument("--peer", action="append", default=[],
@@ -108,8 +126,11 @@ def main():
             sys.exit(f"--limit wants PAIR=RATIO, as ours_one/inline=1.3, not {item!r}")
         limits[pair] = float(value)
 
-    data = json.load(sys.stdin if args.json == "-" else open(args.json))
-    groups = collect(data.get("benchmarks", []), args.metric, args.prefix)
+    runs = []
+    for path in args.json:
+        data = json.load(sys.stdin if path == "-" else open(path))
+        runs.append(data.get("benchmarks", []))
+    groups = collect(runs, args.metric, args.prefix)
     if not groups:
         sys.exit("no benchmarks named <group>/<implementation> in the run")
 
