@@ -31,8 +31,8 @@ inline constexpr int64_t kBlockMinimum = 16;
  * the buffer is short, or it overlaps the record or the engine state
  * (writing a block of variates there would change what the later uniforms
  * are; element by element keeps the one-at-a-time order of reads and
- * writes).  q usable, with a buffer. */
-inline vxeng::UniformFill blockFillFor(MRandPtr q)
+ * writes).  *positive: the fill never gives 0.  q usable, with a buffer. */
+inline vxeng::UniformFill blockFillFor(MRandPtr q, bool* positive = nullptr)
 {
     if (q->NBuffer < kBlockMinimum) return nullptr;
     const auto* lo = reinterpret_cast<const char*>(q->VBuffer);
@@ -42,7 +42,7 @@ inline vxeng::UniformFill blockFillFor(MRandPtr q)
         return hi <= b || lo >= b + size;
     };
     if (!clear(q, sizeof(MERSENNE_RAND)) || !clear(q->Blob, sizeof(ZRANMT))) return nullptr;
-    return vxeng::uniformFillFor(q->rangen);
+    return vxeng::uniformFillFor(q->rangen, positive);
 }
 
 /* Rejection samplers whose attempts each take K uniforms and are accepted

@@ -55,10 +55,11 @@ HyperCase hyperCase(long nn, long n, long k)
 }
 
 /* Sequential draws without replacement: the i-th item is marked with
- * probability (marked left) / (items left).  Exactly k uniforms. */
-[[gnu::always_inline]] inline double hyperDraw(MRandPtr q, long nn, long n, int32_t k)
+ * probability (marked left) / (items left).  k uniforms, fewer only when a
+ * uniform of exactly 0 (a crude stream) marks more than n items. */
+template <class U>
+[[gnu::always_inline]] inline double hyperDraw(U&& next, long nn, long n, int32_t k)
 {
-    const Uniform next(q);
     int64_t x = 0;
     double marked = static_cast<double>(n);
     double left = static_cast<double>(nn);
@@ -71,6 +72,38 @@ HyperCase hyperCase(long nn, long n, long k)
     }
     return static_cast<double>(x);
 }
+
+/* The k uniforms of each variate from the stream's bulk fill, a chunk at a
+ * time.  Only for fills that never give 0: then no variate stops early and
+ * the engine stops where one-at-a-time calls stop. */
+class VariateUniforms {
+public:
+    VariateUniforms(vxeng::UniformFill fill, void* blob) : fill_(fill), blob_(blob) {}
+    void start(int32_t k)
+    {
+        left_ = k;
+        pos_ = len_ = 0;
+    }
+    double operator()()
+    {
+        if (pos_ == len_) {
+            len_ = left_ < kCapacity ? left_ : kCapacity;
+            left_ -= len_;
+            fill_(blob_, buf_, len_);
+            pos_ = 0;
+        }
+        return buf_[pos_++];
+    }
+
+private:
+    static constexpr int32_t kCapacity = 256;
+    vxeng::UniformFill fill_;
+    void* blob_;
+    int32_t left_ = 0;
+    int32_t pos_ = 0;
+    int32_t len_ = 0;
+    double buf_[kCapacity];
+};
 
 bool bernoulliOk(double p) { return p >= 0.0 && p <= 1.0; }
 
@@ -125,7 +158,7 @@ VXAPI double GetOneVariateHYPERGEOMETRIC(MRandPtr q, long nn, long n, long k)
         break;
     }
     if (!usable(q)) return zmrsMissing();
-    return hyperDraw(q, nn, n, static_cast<int32_t>(k));
+    return hyperDraw(Uniform(q), nn, n, static_cast<int32_t>(k));
 }
 
 VXAPI int FillTheBufferHYPERGEOMETRIC(MRandPtr q, long nn, long n, long k)
@@ -135,8 +168,22 @@ VXAPI int FillTheBufferHYPERGEOMETRIC(MRandPtr q, long nn, long n, long k)
     if (what == HyperCase::Zero)
         return zmrs::fillTheBuffer(q, true, [](MRandPtr) { return 0.0; });
     const int32_t draws = what == HyperCase::Draw ? static_cast<int32_t>(k) : 0;
-    return zmrs::fillTheBuffer(q, what == HyperCase::Draw && usable(q),
-                               [nn, n, draws](MRandPtr r) { return hyperDraw(r, nn, n, draws); });
+    const bool ok = what == HyperCase::Draw && usable(q);
+    if (ok && q->VBuffer != nullptr && q->NBuffer > 0) {
+        bool positive = false;
+        vxeng::UniformFill fill = zmrs::blockFillFor(q, &positive);
+        /* Only a uniform of exactly 0 marks an item with none left to mark
+         * and stops a variate before its k-th uniform. */
+        if (fill != nullptr && positive) {
+            VariateUniforms next(fill, q->Blob);
+            for (int64_t i = 0; i < q->NBuffer; ++i) {
+                next.start(draws);
+                q->VBuffer[i] = hyperDraw(next, nn, n, draws);
+            }
+            return 0;
+        }
+    }
+    return zmrs::fillTheBuffer(q, ok, [nn, n, draws](MRandPtr r) { return hyperDraw(Uniform(r), nn, n, draws); });
 }
 
 VXAPI double GetOneVariateBERNOULLI(MRandPtr q, double p)

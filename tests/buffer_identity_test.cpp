@@ -51,6 +51,7 @@ const std::vector<Sampler>& samplers()
         VX_SAMPLER("BERNOULLI", BERNOULLI, 0.3),
         VX_SAMPLER("TABLE", TABLE, 4L, gTable),
         VX_SAMPLER("GEOMETRIC_inversion", GEOMETRIC, 0.0005),
+        VX_SAMPLER("HYPERGEOMETRIC", HYPERGEOMETRIC, 50L, 20L, 15L),
         VX_SAMPLER("CAUCHY", CAUCHY),
         VX_SAMPLER("NORMAL", NORMAL),
         VX_SAMPLER("LOGNORMAL", LOGNORMAL),
@@ -210,7 +211,8 @@ TEST(BlockBuffersRejections, RejectedWordsAndAttemptsCountAsOneAtATime)
         std::vector<std::string> samplers;
         size_t length;
     };
-    const std::vector<std::string> oneUniform = {"UNIFORM", "EXPONENTIAL", "TRIANGLE", "GAMMA_1"};
+    // A uniform of exactly 0 marks every item: HYPERGEOMETRIC stops early.
+    const std::vector<std::string> oneUniform = {"UNIFORM", "EXPONENTIAL", "TRIANGLE", "GAMMA_1", "HYPERGEOMETRIC"};
     const std::vector<std::string> attempts = {"NORMAL", "LOGNORMAL", "CAUCHY", "GAMMA_0_3", "GAMMA_2_5", "CHISQUARE_5"};
     const Case cases[] = {
         {"SUBKEY32", 300, 1, oneUniform, 2000},

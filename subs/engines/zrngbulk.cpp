@@ -3,6 +3,8 @@
  * to repay it. */
 #include "subs/engines/zrngbulk.h"
 
+#include <initializer_list>
+
 namespace vxeng::bulk {
 extern const BulkTable MT1998, MT32, MTHYBRID, MT64;
 extern const BulkTable XOR64, XOR128, XOR1024, XOR4096, XORGENS;
@@ -22,12 +24,15 @@ const vxeng::BulkTable* const kTables[] = {
 
 } // namespace
 
-vxeng::UniformFill vxeng::uniformFillFor(double (*rangen)(void*))
+vxeng::UniformFill vxeng::uniformFillFor(double (*rangen)(void*), bool* positive)
 {
     if (rangen == nullptr) return nullptr;
     for (const BulkTable* t : kTables) {
-        if (t->open.conv == rangen) return t->open.fill;
-        if (t->crude.conv == rangen) return t->crude.fill;
+        for (const BulkEntry* e : {&t->open, &t->crude}) {
+            if (e->conv != rangen) continue;
+            if (positive != nullptr) *positive = e->positive;
+            return e->fill;
+        }
     }
     return nullptr;
 }

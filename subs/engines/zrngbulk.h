@@ -20,6 +20,7 @@ using UniformFill = void (*)(void* blob, double* out, int64_t n);
 struct BulkEntry {
     double (*conv)(void*);
     UniformFill fill;
+    bool positive; /* never gives 0, even from a stuck engine */
 };
 
 struct BulkTable {
@@ -27,7 +28,9 @@ struct BulkTable {
     BulkEntry crude;  /* zrng_double_crude, {nullptr, nullptr} when the engine has none */
 };
 
-UniformFill uniformFillFor(double (*rangen)(void*));
+/* The fill for rangen, or nullptr; *positive (when asked) tells whether its
+ * values are all above 0. */
+UniformFill uniformFillFor(double (*rangen)(void*), bool* positive = nullptr);
 
 } // namespace vxeng
 

@@ -56,6 +56,9 @@
  *                  width changes nothing but returns the normal code.
  *   void count(state&, uint64_t n)   installs zrng_count_32 and _64.
  *   double crude(state&)      installs zrng_double_crude.
+ *   static constexpr bool nonzero_words = true;
+ *                  step never returns 0 (a buffer form may then rely on no
+ *                  uniform of the open conversion being 0).
  *   void fill_raw(state&, W* out, int n)   n outputs of step at once, for
  *                  the buffer forms (a block engine tempers a run of words
  *                  in one vectorised pass).  Must equal n calls of step.
@@ -255,6 +258,8 @@ concept HasCrudeHook = requires(typename E::state& s) {
 };
 template <class E>
 concept HasRawFill = requires(typename E::state& s, WordOf<E>* out, int n) { E::fill_raw(s, out, n); };
+template <class E>
+concept NonzeroWords = requires { requires E::nonzero_words; };
 template <class E>
 concept HasBlobSize = requires { E::blob_size; };
 template <class E>
@@ -731,18 +736,15 @@ struct Engine {
         }
     }
 
-    template <double (*Conv)(void*)>
-    static constexpr BulkEntry bulkEntry()
-    {
-        return {Conv, &fillWith<Conv>};
-    }
-
-    /* The two conversions a stream's rangen is set to (see setup). */
+    /* The two conversions a stream's rangen is set to (see setup).  The
+     * 64-bit open conversion's last resort is above 0; the 32-bit one's is 0
+     * after 99 zero words, which only an engine without zero words rules
+     * out. */
     static constexpr BulkTable kBulk = [] {
         BulkTable t{};
-        if constexpr (kWide) t.open = {&d64RejectZeroOne, &fillOpen};
-        else t.open = {&d32RejectZero, &fillOpen};
-        if constexpr (HasCrudeHook<E>) t.crude = bulkEntry<&crude>();
+        if constexpr (kWide) t.open = {&d64RejectZeroOne, &fillOpen, true};
+        else t.open = {&d32RejectZero, &fillOpen, NonzeroWords<E>};
+        if constexpr (HasCrudeHook<E>) t.crude = {&crude, &fillWith<&crude>, false};
         return t;
     }();
 

@@ -86,6 +86,7 @@ struct Mt32Base {
     static constexpr uint32_t log2_period = 19968;
     static constexpr uint64_t max_seed = 0xFFFFFFFFu;
     static constexpr uint64_t max_key = 0xFFFFFFFFu;
+    static constexpr bool nonzero_words = true; /* see kMaxZeroRun */
 
     [[gnu::always_inline]] static inline uint32_t temper(uint32_t y)
     {
