@@ -1,5 +1,5 @@
-// Cost per value of the uniform and normal samplers on MT64 and MTHYBRID
-// streams, one at a time and by the buffer, beside the standard library's
+// Cost per value of the uniform, normal, exponential and gamma samplers on
+// MT64 and MTHYBRID streams, one at a time and by the buffer, beside the standard library's
 // distributions on its Mersenne Twisters (libstdc++'s normal_distribution
 // is the same polar method with a cached second deviate).  Compare the
 // items-per-second columns within one run.
@@ -58,6 +58,21 @@ void BM_NormalOne(benchmark::State& state, int method)
 }
 void BM_NormalBuffer(benchmark::State& state, int method) { perBuffer(state, method, FillTheBufferNORMAL); }
 void BM_LognormalBuffer(benchmark::State& state, int method) { perBuffer(state, method, FillTheBufferLOGNORMAL); }
+void BM_ExponentialOne(benchmark::State& state, int method)
+{
+    auto q = generator(method);
+    perValue(state, [&] { return GetOneVariateEXPONENTIAL(q.get()); });
+}
+void BM_ExponentialBuffer(benchmark::State& state, int method) { perBuffer(state, method, FillTheBufferEXPONENTIAL); }
+void BM_GammaOne(benchmark::State& state, int method)
+{
+    auto q = generator(method);
+    perValue(state, [&] { return GetOneVariateGAMMA(q.get(), 2.5); });
+}
+void BM_GammaBuffer(benchmark::State& state, int method)
+{
+    perBuffer(state, method, [](MRandPtr q) { return FillTheBufferGAMMA(q, 2.5); });
+}
 
 // ---- the standard library, same engines ------------------------------------------------
 void BM_StdUniformReal_mt19937_64(benchmark::State& state)
@@ -98,6 +113,12 @@ const bool kRegistered = [] {
         benchmark::RegisterBenchmark(("dist/NORMAL" + e + "std").c_str(),
                                      wide ? BM_StdNormal_mt19937_64 : BM_StdNormal_mt19937);
         benchmark::RegisterBenchmark(("dist/LOGNORMAL" + e + "ours_buf").c_str(), BM_LognormalBuffer, m);
+        // The buffer forms' gain on both default engines (MT64's rows of
+        // these two are also in distributions_bench.cpp, beside the peers).
+        benchmark::RegisterBenchmark(("dist/EXPONENTIAL" + e + "ours_one").c_str(), BM_ExponentialOne, m);
+        benchmark::RegisterBenchmark(("dist/EXPONENTIAL" + e + "ours_buf").c_str(), BM_ExponentialBuffer, m);
+        benchmark::RegisterBenchmark(("dist/GAMMA/2.5_" + std::string(kMethods[m]) + "/ours_one").c_str(), BM_GammaOne, m);
+        benchmark::RegisterBenchmark(("dist/GAMMA/2.5_" + std::string(kMethods[m]) + "/ours_buf").c_str(), BM_GammaBuffer, m);
     }
     return true;
 }();
