@@ -21,6 +21,9 @@ as ``inline_cached``) is paired with ``inline`` alone, as
 always gave.
 
 --peer restricts the peer columns to the ones named (repeatable);
+--pair A/B (repeatable) adds the column A/B for any two implementations,
+such as ``ours_buf/ours_one``, the buffer form's time against one at a
+time;
 --limit PAIR=RATIO (repeatable, e.g. ``ours_one/inline=1.3``) marks with a
 ``*`` every cell of that column above RATIO and lists those rows after the
 table.
@@ -116,6 +119,8 @@ def main():
     ap.add_argument("--metric", choices=("cpu", "real"), default="cpu")
     ap.add_argument("--peer", action="append", default=[],
                     help="show only these peers (repeatable; default: all)")
+    ap.add_argument("--pair", action="append", default=[], metavar="A/B",
+                    help="add the column A/B of two implementations (repeatable)")
     ap.add_argument("--limit", action="append", default=[], metavar="PAIR=RATIO",
                     help="mark cells of column PAIR above RATIO (repeatable)")
     args = ap.parse_args()
@@ -149,6 +154,11 @@ def main():
                 bucket.append(impl)
     pairs = [(o, p) for o in ours for p in peers]
     pairs += [(v, "inline") for v in variants]
+    for item in args.pair:
+        a, _, b = item.partition("/")
+        if not a or not b or "/" in b:
+            sys.exit(f"--pair wants A/B, as ours_buf/ours_one, not {item!r}")
+        pairs.append((a, b))
     timed = ours + peers + variants
 
     head = ["benchmark"] + [f"{i} ns" for i in timed] + [f"{o}/{p}" for o, p in pairs]

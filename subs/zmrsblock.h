@@ -16,6 +16,7 @@
 #define VX_SUBS_ZMRSBLOCK_H
 
 #include <cstdint>
+#include <cstring>
 
 #include "subs/engines/zrngbulk.h"
 #include "subs/zmrsbuffer.h"
@@ -53,14 +54,16 @@ inline vxeng::UniformFill blockFillFor(MRandPtr q, bool* positive = nullptr)
  * kMaxAttempts rejected in a row the missing value.  `one` is the
  * one-variate draw, for streams without a bulk fill.  q usable, with a
  * buffer, parameters accepted. */
-template <int K, class Attempt, class Map, class One>
-[[gnu::always_inline]] inline int fillByAttempts(MRandPtr q, Attempt attempt, Map map, One one)
+/* `prepare(u, m)` may first rework the m attempts' uniforms in place, in a
+ * pass of its own (what of an attempt vectorises), for `attempt` to finish. */
+template <int K, class Prepare, class Attempt, class Map, class One>
+[[gnu::always_inline]] inline int fillByAttempts(MRandPtr q, Prepare prepare, Attempt attempt, Map map, One one)
 {
     vxeng::UniformFill fill = blockFillFor(q);
     if (fill == nullptr) return fillTheBuffer(q, true, one);
     constexpr int kBlock = 64;
     double u[K * kBlock];
-    double x[kBlock];
+    double x[kBlock], y[kBlock];
     bool accepted[kBlock];
     double* const out = q->VBuffer;
     const int64_t n = q->NBuffer;
@@ -69,7 +72,28 @@ template <int K, class Attempt, class Map, class One>
     while (i < n) {
         const int m = n - i < kBlock ? static_cast<int>(n - i) : kBlock;
         fill(q->Blob, u, K * m);
+        prepare(u, m);
         for (int j = 0; j < m; ++j) accepted[j] = attempt(u + K * j, x[j]);
+        /* Packed by arithmetic on the flags (a branch on them mispredicts
+         * once in every few attempts) into y, then copied out; a block in
+         * which the run of rejections could reach the bound goes attempt by
+         * attempt. */
+        int k = 0;
+        int lead = 0; /* rejections before the block's first acceptance */
+        int tail = 0; /* and after its last */
+        for (int j = 0; j < m; ++j) {
+            const int a = accepted[j] ? 1 : 0;
+            y[k] = map(x[j]);
+            lead += static_cast<int>(k == 0) & (1 - a);
+            tail = (tail + 1) * (1 - a);
+            k += a;
+        }
+        if (run + lead < kMaxAttempts) [[likely]] {
+            std::memcpy(out + i, y, static_cast<size_t>(k) * sizeof(double));
+            i += k;
+            run = k == 0 ? run + m : tail;
+            continue;
+        }
         for (int j = 0; j < m; ++j) {
             if (accepted[j]) {
                 out[i++] = map(x[j]);
@@ -81,6 +105,12 @@ template <int K, class Attempt, class Map, class One>
         }
     }
     return 0;
+}
+
+template <int K, class Attempt, class Map, class One>
+[[gnu::always_inline]] inline int fillByAttempts(MRandPtr q, Attempt attempt, Map map, One one)
+{
+    return fillByAttempts<K>(q, [](double*, int) {}, attempt, map, one);
 }
 
 /* Samplers that take exactly one uniform per variate, map(u).  `ok` false:

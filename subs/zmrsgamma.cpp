@@ -58,12 +58,27 @@ void gammaSetUp(ZRANGAM& g, double alpha)
 
 /* One attempt of GB on u[0], u[1]: the candidate x, and whether it is
  * accepted.  Attempts depend on nothing but their uniforms and the set-up,
- * which lets the buffer form compute a block of them ahead. */
+ * which lets the buffer form compute a block of them ahead, the quotient
+ * and product of each pair's uniforms (gbPrepare) in one vectorised pass. */
+[[gnu::always_inline]] inline void gbPrepare(double* u)
+{
+    const double u1 = u[0], u2 = u[1];
+    u[0] = u1 / (1.0 - u1);
+    u[1] = u1 * u1 * u2;
+}
+
+[[gnu::always_inline]] inline bool gbDecide(const ZRANGAM& g, double alpha, const double* p, double& x)
+{
+    const double v = g.a * std::log(p[0]);
+    x = alpha * vxnum::exp(v);
+    return g.b + g.c * v - x >= std::log(p[1]);
+}
+
 [[gnu::always_inline]] inline bool gbAttempt(const ZRANGAM& g, double alpha, const double* u, double& x)
 {
-    const double v = g.a * std::log(u[0] / (1.0 - u[0]));
-    x = alpha * vxnum::exp(v);
-    return g.b + g.c * v - x >= std::log(u[0] * u[0] * u[1]);
+    double p[2] = {u[0], u[1]};
+    gbPrepare(p);
+    return gbDecide(g, alpha, p, x);
 }
 
 /* A set-up where GB can run: above about DBL_MAX/2, 2 alpha - 1 overflows,
@@ -146,7 +161,11 @@ int fillGammas(MRandPtr q, bool ok, double alpha, bool twice)
     const double scale = twice ? 2.0 : 1.0;
     if (alpha > 1.0 && gbRuns(g)) {
         return zmrs::fillByAttempts<2>(
-            q, [&g, alpha](const double* u, double& x) { return gbAttempt(g, alpha, u, x); },
+            q,
+            [](double* u, int m) {
+                for (int j = 0; j < m; ++j) gbPrepare(u + 2 * j);
+            },
+            [&g, alpha](const double* p, double& x) { return gbDecide(g, alpha, p, x); },
             [scale](double x) { return scale * x; }, one);
     }
     if (alpha < 1.0) {
