@@ -21,49 +21,39 @@
 #include "subs/zrand.h"
 #include "subs/zrng.h"
 #include "support/host_fixture.h"
+#include "support/sampler_forms.h"
 
 namespace {
 
 uint64_t bitsOf(double x) { return std::bit_cast<uint64_t>(x); }
 
-struct Sampler {
-    std::string name;
-    std::function<double(MRandPtr)> one;
-    std::function<int(MRandPtr)> fill;
-};
-
-#define VX_SAMPLER(label, DIST, ...)                                                       \
-    Sampler                                                                                  \
-    {                                                                                        \
-        label, [](MRandPtr q) { return GetOneVariate##DIST(q __VA_OPT__(, ) __VA_ARGS__); }, \
-            [](MRandPtr q) { return FillTheBuffer##DIST(q __VA_OPT__(, ) __VA_ARGS__); }     \
-    }
+using Sampler = vxtest::SamplerForms;
 
 double gTable[] = {0.1, 0.25, 0.3, 0.2};
 
 const std::vector<Sampler>& samplers()
 {
     static const std::vector<Sampler> all = {
-        VX_SAMPLER("UNIFORM", UNIFORM),
-        VX_SAMPLER("EXPONENTIAL", EXPONENTIAL),
-        VX_SAMPLER("WEIBULL", WEIBULL, 0.7, 3.0),
-        VX_SAMPLER("TRIANGLE", TRIANGLE, 0.25),
-        VX_SAMPLER("BERNOULLI", BERNOULLI, 0.3),
-        VX_SAMPLER("TABLE", TABLE, 4L, gTable),
-        VX_SAMPLER("GEOMETRIC_inversion", GEOMETRIC, 0.0005),
-        VX_SAMPLER("HYPERGEOMETRIC", HYPERGEOMETRIC, 50L, 20L, 15L),
-        VX_SAMPLER("CAUCHY", CAUCHY),
-        VX_SAMPLER("NORMAL", NORMAL),
-        VX_SAMPLER("LOGNORMAL", LOGNORMAL),
-        VX_SAMPLER("GAMMA_0_3", GAMMA, 0.3),
-        VX_SAMPLER("GAMMA_1", GAMMA, 1.0),
-        VX_SAMPLER("GAMMA_2_5", GAMMA, 2.5),
-        VX_SAMPLER("GAMMA_1e6", GAMMA, 1e6),
+        VX_SAMPLER_FORMS("UNIFORM", UNIFORM),
+        VX_SAMPLER_FORMS("EXPONENTIAL", EXPONENTIAL),
+        VX_SAMPLER_FORMS("WEIBULL", WEIBULL, 0.7, 3.0),
+        VX_SAMPLER_FORMS("TRIANGLE", TRIANGLE, 0.25),
+        VX_SAMPLER_FORMS("BERNOULLI", BERNOULLI, 0.3),
+        VX_SAMPLER_FORMS("TABLE", TABLE, 4L, gTable),
+        VX_SAMPLER_FORMS("GEOMETRIC_inversion", GEOMETRIC, 0.0005),
+        VX_SAMPLER_FORMS("HYPERGEOMETRIC", HYPERGEOMETRIC, 50L, 20L, 15L),
+        VX_SAMPLER_FORMS("CAUCHY", CAUCHY),
+        VX_SAMPLER_FORMS("NORMAL", NORMAL),
+        VX_SAMPLER_FORMS("LOGNORMAL", LOGNORMAL),
+        VX_SAMPLER_FORMS("GAMMA_0_3", GAMMA, 0.3),
+        VX_SAMPLER_FORMS("GAMMA_1", GAMMA, 1.0),
+        VX_SAMPLER_FORMS("GAMMA_2_5", GAMMA, 2.5),
+        VX_SAMPLER_FORMS("GAMMA_1e6", GAMMA, 1e6),
         // 2 alpha - 1 overflows: every variate is missing and takes nothing.
-        VX_SAMPLER("GAMMA_huge", GAMMA, 1.7e308),
-        VX_SAMPLER("ERLANG_3", ERLANG, 3),
-        VX_SAMPLER("CHISQUARE_1", CHISQUARE, 1.0),
-        VX_SAMPLER("CHISQUARE_5", CHISQUARE, 5.0),
+        VX_SAMPLER_FORMS("GAMMA_huge", GAMMA, 1.7e308),
+        VX_SAMPLER_FORMS("ERLANG_3", ERLANG, 3),
+        VX_SAMPLER_FORMS("CHISQUARE_1", CHISQUARE, 1.0),
+        VX_SAMPLER_FORMS("CHISQUARE_5", CHISQUARE, 5.0),
     };
     return all;
 }

@@ -42,6 +42,7 @@
 #include "subs/zmrsmissing.h"
 #include "subs/zrand.h"
 #include "support/host_fixture.h"
+#include "support/sampler_forms.h"
 #include "support/sampler_references.h"
 #include "support/scripted_stream.h"
 
@@ -753,54 +754,43 @@ TEST_F(RealStream, RewindRepeatsEverySequence)
 
 // ---- buffer forms ---------------------------------------------------------------------------
 
-struct BufferCase {
-    std::string name;
-    Draw one;
-    std::function<int(MRandPtr)> fill;
-};
-
-#define VX_BUFFER_CASE(label, DIST, ...)                                                  \
-    BufferCase                                                                             \
-    {                                                                                      \
-        label, [](MRandPtr q) { return GetOneVariate##DIST(q __VA_OPT__(, ) __VA_ARGS__); }, \
-            [](MRandPtr q) { return FillTheBuffer##DIST(q __VA_OPT__(, ) __VA_ARGS__); }   \
-    }
+using BufferCase = vxtest::SamplerForms;
 
 double gTable[] = {0.2, 0.3, 0.1};
 
 std::vector<BufferCase> bufferCases()
 {
     return {
-        VX_BUFFER_CASE("GAMMA_0_3", GAMMA, 0.3),
-        VX_BUFFER_CASE("GAMMA_1", GAMMA, 1.0),
-        VX_BUFFER_CASE("GAMMA_2_5", GAMMA, 2.5),
-        VX_BUFFER_CASE("ERLANG_3", ERLANG, 3),
-        VX_BUFFER_CASE("CHISQUARE_5", CHISQUARE, 5.0),
-        VX_BUFFER_CASE("BETA_A", BETA, 0.3, 0.6),
-        VX_BUFFER_CASE("BETA_BB", BETA, 2.5, 4.0),
-        VX_BUFFER_CASE("BETA_BC", BETA, 0.5, 3.0),
-        VX_BUFFER_CASE("BETA_unit", BETA, 1.0, 2.0),
-        VX_BUFFER_CASE("F_4_7", F, 4.0, 7.0),
-        VX_BUFFER_CASE("T_0_1", T, 0.1),
-        VX_BUFFER_CASE("T_5", T, 5.0),
-        VX_BUFFER_CASE("BINOMIAL_inversion", BINOMIAL, 20L, 0.3),
-        VX_BUFFER_CASE("BINOMIAL_normal", BINOMIAL, 1000L, 0.4),
-        VX_BUFFER_CASE("POISSON_flag0", POISSON, 3.5),
-        VX_BUFFER_CASE("POISSON_flag1", POISSON, 10.5),
-        VX_BUFFER_CASE("POISSON_flag2", POISSON, 200.5),
-        VX_BUFFER_CASE("GEOMETRIC_counting", GEOMETRIC, 0.3),
-        VX_BUFFER_CASE("GEOMETRIC_inversion", GEOMETRIC, 0.0005),
-        VX_BUFFER_CASE("GEOMETRIC_1", GEOMETRIC, 1.0),
-        VX_BUFFER_CASE("NEGBINOMIAL", NEGBINOMIAL, 0.4, 2.5),
-        VX_BUFFER_CASE("NEGBINOMIAL_p_1", NEGBINOMIAL, 1.0, 2.5),
-        VX_BUFFER_CASE("HYPERGEOMETRIC", HYPERGEOMETRIC, 50L, 20L, 15L),
-        VX_BUFFER_CASE("HYPERGEOMETRIC_zero", HYPERGEOMETRIC, 50L, 20L, 0L),
-        VX_BUFFER_CASE("BERNOULLI", BERNOULLI, 0.3),
-        VX_BUFFER_CASE("TABLE", TABLE, 3L, gTable),
-        VX_BUFFER_CASE("EXPONENTIAL", EXPONENTIAL),
-        VX_BUFFER_CASE("CAUCHY", CAUCHY),
-        VX_BUFFER_CASE("WEIBULL", WEIBULL, 1.5, 2.0),
-        VX_BUFFER_CASE("TRIANGLE", TRIANGLE, 0.3),
+        VX_SAMPLER_FORMS("GAMMA_0_3", GAMMA, 0.3),
+        VX_SAMPLER_FORMS("GAMMA_1", GAMMA, 1.0),
+        VX_SAMPLER_FORMS("GAMMA_2_5", GAMMA, 2.5),
+        VX_SAMPLER_FORMS("ERLANG_3", ERLANG, 3),
+        VX_SAMPLER_FORMS("CHISQUARE_5", CHISQUARE, 5.0),
+        VX_SAMPLER_FORMS("BETA_A", BETA, 0.3, 0.6),
+        VX_SAMPLER_FORMS("BETA_BB", BETA, 2.5, 4.0),
+        VX_SAMPLER_FORMS("BETA_BC", BETA, 0.5, 3.0),
+        VX_SAMPLER_FORMS("BETA_unit", BETA, 1.0, 2.0),
+        VX_SAMPLER_FORMS("F_4_7", F, 4.0, 7.0),
+        VX_SAMPLER_FORMS("T_0_1", T, 0.1),
+        VX_SAMPLER_FORMS("T_5", T, 5.0),
+        VX_SAMPLER_FORMS("BINOMIAL_inversion", BINOMIAL, 20L, 0.3),
+        VX_SAMPLER_FORMS("BINOMIAL_normal", BINOMIAL, 1000L, 0.4),
+        VX_SAMPLER_FORMS("POISSON_flag0", POISSON, 3.5),
+        VX_SAMPLER_FORMS("POISSON_flag1", POISSON, 10.5),
+        VX_SAMPLER_FORMS("POISSON_flag2", POISSON, 200.5),
+        VX_SAMPLER_FORMS("GEOMETRIC_counting", GEOMETRIC, 0.3),
+        VX_SAMPLER_FORMS("GEOMETRIC_inversion", GEOMETRIC, 0.0005),
+        VX_SAMPLER_FORMS("GEOMETRIC_1", GEOMETRIC, 1.0),
+        VX_SAMPLER_FORMS("NEGBINOMIAL", NEGBINOMIAL, 0.4, 2.5),
+        VX_SAMPLER_FORMS("NEGBINOMIAL_p_1", NEGBINOMIAL, 1.0, 2.5),
+        VX_SAMPLER_FORMS("HYPERGEOMETRIC", HYPERGEOMETRIC, 50L, 20L, 15L),
+        VX_SAMPLER_FORMS("HYPERGEOMETRIC_zero", HYPERGEOMETRIC, 50L, 20L, 0L),
+        VX_SAMPLER_FORMS("BERNOULLI", BERNOULLI, 0.3),
+        VX_SAMPLER_FORMS("TABLE", TABLE, 3L, gTable),
+        VX_SAMPLER_FORMS("EXPONENTIAL", EXPONENTIAL),
+        VX_SAMPLER_FORMS("CAUCHY", CAUCHY),
+        VX_SAMPLER_FORMS("WEIBULL", WEIBULL, 1.5, 2.0),
+        VX_SAMPLER_FORMS("TRIANGLE", TRIANGLE, 0.3),
     };
 }
 
@@ -820,8 +810,6 @@ void expectSameRecords(MRandPtr a, MRandPtr b, const std::string& what)
     EXPECT_EQ(a->nor.HaveOne, b->nor.HaveOne) << what;
     EXPECT_EQ(bitsOf(a->nor.storedVariate), bitsOf(b->nor.storedVariate)) << what;
 }
-
-void PrintTo(const BufferCase& c, std::ostream* os) { *os << c.name; }
 
 class BufferForms : public ::testing::TestWithParam<BufferCase> {};
 
