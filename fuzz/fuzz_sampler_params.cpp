@@ -42,6 +42,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     MERSENNE_RAND* q = stream();
     const int which = data[0] % 20;
     const bool buffer = data[0] & 0x80;
+    /* Long enough for the buffer forms' block paths, or below their floor. */
+    const bool block = data[0] & 0x40;
     data++;
     size--;
     const double a = take<double>(data, size), b = take<double>(data, size);
@@ -50,8 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const long tblcnt = take<uint8_t>(data, size) % 9;
     for (long i = 0; i < tblcnt; i++)
         table[i] = take<double>(data, size);
-    double out[4];
-    q->NBuffer = 4;
+    double out[20];
+    q->NBuffer = block ? 20 : 4;
     q->VBuffer = out;
     switch (which) {
     case 0: buffer ? (void)FillTheBufferBERNOULLI(q, a) : (void)GetOneVariateBERNOULLI(q, a); break;
