@@ -62,10 +62,7 @@ template <class U>
  * processor has AVX2).  This unit is built without math errno, whose branch
  * would keep the loop scalar: every argument here is positive, and square
  * root and quotient are correctly rounded at any width. */
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-__attribute__((target_clones("avx2", "default")))
-#endif
-void radii(double* f, const double* s, int m)
+VX_WIDE_VECTORS void radii(double* f, const double* s, int m)
 {
     for (int j = 0; j < m; ++j) f[j] = std::sqrt(-2.0 * f[j] / s[j]);
 }

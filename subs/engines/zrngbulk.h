@@ -13,6 +13,17 @@
 
 #include <cstdint>
 
+/* Bulk loops are also built for AVX2 and chosen when the processor has it
+ * (ifunc): integer steps and correctly rounded double arithmetic give the
+ * same values at any vector width, and FMA, which would not, is not part of
+ * the target.  Not under ThreadSanitizer, whose instrumented resolvers
+ * would run before its runtime is up. */
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__) && !defined(__SANITIZE_THREAD__)
+#define VX_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
+#else
+#define VX_WIDE_VECTORS
+#endif
+
 namespace vxeng {
 
 using UniformFill = void (*)(void* blob, double* out, int64_t n);

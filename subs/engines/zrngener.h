@@ -172,16 +172,6 @@ inline uint64_t key64FromDouble(double d)
     return u64FromDouble(std::fmod(d, 0x1p64));
 }
 
-/* Bulk loops are also built for AVX2 and chosen when the processor has it
- * (ifunc): integer steps and correctly rounded double arithmetic give the
- * same values at any vector width, and FMA, which would not, is not part of
- * the target. */
-#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
-#define VX_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
-#else
-#define VX_WIDE_VECTORS
-#endif
-
 /* ---- the conversions, one raw value in ------------------------------------ */
 namespace conv {
 
