@@ -32,9 +32,9 @@ using zmrs::usable;
     return !(x * x + y * y > 0.25);
 }
 
-template <class U>
-[[gnu::always_inline]] inline double cauchyDraw(U&& next)
+[[gnu::always_inline]] inline double cauchyDraw(MRandPtr q)
 {
+    const Uniform next(q);
     for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
         const double u[2] = {next(), next()};
         double ratio;
@@ -84,7 +84,7 @@ VXAPI double GetOneVariateCAUCHY(MRandPtr q)
 {
     zrand_check(q, 1);
     if (!usable(q)) return zmrsMissing();
-    return cauchyDraw(Uniform(q));
+    return cauchyDraw(q);
 }
 
 VXAPI int FillTheBufferCAUCHY(MRandPtr q)
@@ -93,7 +93,7 @@ VXAPI int FillTheBufferCAUCHY(MRandPtr q)
     if (!usable(q) || q->VBuffer == nullptr || q->NBuffer < 1)
         return zmrs::fillTheBuffer(q, false, [](MRandPtr) { return 0.0; });
     return zmrs::fillByAttempts<2>(q, cauchyAttempt, [](double r) { return r; },
-                                   [](MRandPtr r) { return cauchyDraw(Uniform(r)); });
+                                   cauchyDraw);
 }
 
 VXAPI double GetOneVariateWEIBULL(MRandPtr q, double shape, double scale)

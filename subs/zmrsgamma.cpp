@@ -99,11 +99,10 @@ bool gbRuns(const ZRANGAM& g) { return g.a > 0.0 && g.c < kInf && g.b < kInf; }
     return u[2] <= vxnum::pow(2.0 * x, g.dm1);
 }
 
-/* alpha already accepted by gammaShapeOk, q usable, `next` the stream's
- * uniform source. */
-template <class U>
-[[gnu::always_inline]] inline double gammaDraw(MRandPtr q, double alpha, U&& next)
+/* alpha already accepted by gammaShapeOk, q usable. */
+[[gnu::always_inline]] inline double gammaDraw(MRandPtr q, double alpha)
 {
+    const Uniform next(q);
     ZRANGAM& g = q->gam;
     if (alpha != g.alphasave) gammaSetUp(g, alpha);
 
@@ -131,10 +130,9 @@ template <class U>
     return x - std::log(product);
 }
 
-template <class U>
-[[gnu::always_inline]] inline double chiSquareDraw(MRandPtr q, double halfDf, U&& next)
+[[gnu::always_inline]] inline double chiSquareDraw(MRandPtr q, double halfDf)
 {
-    const double g = gammaDraw(q, halfDf, next);
+    const double g = gammaDraw(q, halfDf);
     return zmrsIsMissing(g) ? g : 2.0 * g;
 }
 
@@ -151,10 +149,7 @@ bool chiSquareOk(double df) { return df > 0.0 && gammaShapeOk(0.5 * df); }
  * the product of one), so blocks of attempts are computed ahead. */
 int fillGammas(MRandPtr q, bool ok, double alpha, bool twice)
 {
-    auto one = [alpha, twice](MRandPtr r) {
-        const double v = gammaDraw(r, alpha, Uniform(r));
-        return twice && !zmrsIsMissing(v) ? 2.0 * v : v;
-    };
+    auto one = [alpha, twice](MRandPtr r) { return twice ? chiSquareDraw(r, alpha) : gammaDraw(r, alpha); };
     if (!ok || q->VBuffer == nullptr || q->NBuffer < 1) return zmrs::fillTheBuffer(q, false, one);
     ZRANGAM& g = q->gam;
     if (alpha != g.alphasave) gammaSetUp(g, alpha);
@@ -180,7 +175,7 @@ int fillGammas(MRandPtr q, bool ok, double alpha, bool twice)
 
 } // namespace
 
-double zmrs::gammaVariate(MRandPtr q, double alpha) { return gammaDraw(q, alpha, Uniform(q)); }
+double zmrs::gammaVariate(MRandPtr q, double alpha) { return gammaDraw(q, alpha); }
 
 extern "C" {
 
@@ -188,7 +183,7 @@ VXAPI double GetOneVariateGAMMA(MRandPtr q, double alpha)
 {
     zrand_check(q, 1);
     if (!usable(q) || !gammaShapeOk(alpha)) return zmrsMissing();
-    return gammaDraw(q, alpha, Uniform(q));
+    return gammaDraw(q, alpha);
 }
 
 VXAPI int FillTheBufferGAMMA(MRandPtr q, double alpha)
@@ -202,7 +197,7 @@ VXAPI double GetOneVariateERLANG(MRandPtr q, int32_t alpha)
     zrand_check(q, 1);
     const double shape = static_cast<double>(alpha);
     if (!usable(q) || !gammaShapeOk(shape)) return zmrsMissing();
-    return gammaDraw(q, shape, Uniform(q));
+    return gammaDraw(q, shape);
 }
 
 VXAPI int FillTheBufferERLANG(MRandPtr q, int32_t alpha)
@@ -216,7 +211,7 @@ VXAPI double GetOneVariateCHISQUARE(MRandPtr q, double df)
 {
     zrand_check(q, 1);
     if (!usable(q) || !chiSquareOk(df)) return zmrsMissing();
-    return chiSquareDraw(q, 0.5 * df, Uniform(q));
+    return chiSquareDraw(q, 0.5 * df);
 }
 
 VXAPI int FillTheBufferCHISQUARE(MRandPtr q, double df)

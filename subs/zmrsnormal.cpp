@@ -20,15 +20,17 @@ namespace {
  * all-zero imported state, say) and would otherwise loop for ever. */
 constexpr int kMaxPairAttempts = 1000;
 
-/* `next` is the stream's uniform source. */
-template <class U>
-[[gnu::always_inline]] inline double nextNormal(MRandPtr q, U&& next)
+/* Without a uniform source only a cached deviate can still be handed out. */
+[[gnu::always_inline]] inline double nextNormal(MRandPtr q)
 {
     ZRANNOR& nor = q->nor;
     if (nor.HaveOne) {
         nor.HaveOne = 0;
         return nor.storedVariate;
     }
+    if (!zmrs::usable(q)) [[unlikely]]
+        return zmrsMissing();
+    const zmrs::Uniform next(q);
     for (int attempt = 0; attempt < kMaxPairAttempts; ++attempt) {
         const double u1 = next();
         const double u2 = next();
@@ -44,17 +46,6 @@ template <class U>
         return w1 * f;
     }
     return zmrsMissing();
-}
-
-/* Without a uniform source only a cached deviate can still be handed out. */
-[[gnu::always_inline]] inline double nextNormal(MRandPtr q)
-{
-    if (!zmrs::usable(q)) [[unlikely]] {
-        if (!q->nor.HaveOne) return zmrsMissing();
-        q->nor.HaveOne = 0;
-        return q->nor.storedVariate;
-    }
-    return nextNormal(q, zmrs::Uniform(q));
 }
 
 /* f[j] = sqrt(-2 f[j] / s[j]): the factor of each accepted point from the
@@ -130,7 +121,7 @@ void fillNormalBlocks(MRandPtr q, vxeng::UniformFill fill, Map map)
         if (run + lead >= kMaxPairAttempts) [[unlikely]] {
             for (int a = 0; a < pairs && i < n; ++a) {
                 const double x1 = u[2 * a], x2 = u[2 * a + 1], r = radius[a];
-                if (r >= 1.0 || r == 0.0) {
+                if (ok[a] == 0) {
                     if (++run == kMaxPairAttempts) {
                         out[i++] = map(zmrsMissing());
                         run = 0;
@@ -153,17 +144,13 @@ void fillNormalBlocks(MRandPtr q, vxeng::UniformFill fill, Map map)
 template <class Map>
 int fillNormals(MRandPtr q, Map map)
 {
-    if (q == nullptr || q->VBuffer == nullptr || q->NBuffer < 1) return 1;
-    if (!zmrs::usable(q)) {
-        for (int64_t i = 0; i < q->NBuffer; ++i) q->VBuffer[i] = map(nextNormal(q));
-        return 0;
+    if (q != nullptr && q->VBuffer != nullptr && q->NBuffer >= 1 && zmrs::usable(q)) {
+        if (vxeng::UniformFill fill = zmrs::blockFillFor(q)) {
+            fillNormalBlocks(q, fill, map);
+            return 0;
+        }
     }
-    if (vxeng::UniformFill fill = zmrs::blockFillFor(q)) {
-        fillNormalBlocks(q, fill, map);
-        return 0;
-    }
-    for (int64_t i = 0; i < q->NBuffer; ++i) q->VBuffer[i] = map(nextNormal(q));
-    return 0;
+    return zmrs::fillTheBuffer(q, true, [map](MRandPtr r) { return map(nextNormal(r)); });
 }
 
 /* What LOGNORMAL makes of a normal deviate. */

@@ -685,8 +685,9 @@ struct Engine {
         int m = 0;
         for (int j = 0; j < k; ++j) {
             const Word w = raw[j];
-            if (openRejects(openValue(w)) == 0) {
-                out[m++] = openValue(w);
+            const double x = openValue(w);
+            if (openRejects(x) == 0) {
+                out[m++] = x;
                 run = 0;
             } else if (++run == limit) {
                 if constexpr (kWide) out[m++] = conv::d64OpenOpen(w);
