@@ -84,11 +84,8 @@ constexpr int64_t kCheck1 = 123456789;
 constexpr double kMinusPi = -3.141592653589793;
 constexpr int64_t kMinus2To53 = -9007199254740992LL;
 
-/* Key limits when a thread number has to be folded into the key: the key
- * keeps 20 bits above a 43-bit thread field (wide engines), or 10 bits above
- * a 21-bit thread field (32-bit engines). */
-constexpr uint64_t kFoldKeyLimit64 = 1048576;
-constexpr uint64_t kFoldKeyLimit32 = 1024;
+constexpr uint64_t kFoldKeyLimit64 = ZRNG_FOLD_KEY_LIMIT_64;
+constexpr uint64_t kFoldKeyLimit32 = ZRNG_FOLD_KEY_LIMIT_32;
 
 using ull = unsigned long long;
 
@@ -145,7 +142,7 @@ int rewindImpl(S* z)
              * goes into the low bits of the key.  A key too large for the
              * field is reported, and the (overlapping) value used anyway. */
             if (wide) {
-                const uint64_t v = (z->Key << 43) | z->Thread;
+                const uint64_t v = (z->Key << ZRNG_FOLD_THREAD_BITS_64) | z->Thread;
                 if (z->Key >= kFoldKeyLimit64) {
                     keepFirst(z, ZRNG_S_BAD_KEY);
                     zrngmsg(VXSeverityError, ZRNG_M_KEY_TOO_LARGE, static_cast<ull>(z->Key),
@@ -153,7 +150,7 @@ int rewindImpl(S* z)
                 }
                 if (f->zrng_key_64) f->zrng_key_64(blob, v);
             } else {
-                const uint32_t v = static_cast<uint32_t>((z->Key << 21) | z->Thread);
+                const uint32_t v = static_cast<uint32_t>((z->Key << ZRNG_FOLD_THREAD_BITS_32) | z->Thread);
                 if (z->Key >= kFoldKeyLimit32) {
                     keepFirst(z, ZRNG_S_BAD_KEY);
                     zrngmsg(VXSeverityError, ZRNG_M_KEY_TOO_LARGE, static_cast<ull>(z->Key),

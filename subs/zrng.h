@@ -29,6 +29,15 @@ VX_EXTERN_C_BEGIN
 #define ZRNG_HAS_KEY    (ZRNG_HAS_KEY_32 | ZRNG_HAS_KEY_64)
 #define ZRNG_HAS_THREAD (ZRNG_HAS_THREAD_32 | ZRNG_HAS_THREAD_64)
 
+/* An engine with keys but no thread numbers takes the thread number in the
+ * low bits of its key: a thread field of 43 bits under 20 key bits (wide
+ * engines), or of 21 bits under 10 key bits (32-bit engines).  Beyond those
+ * limits one substream folds into another. */
+#define ZRNG_FOLD_THREAD_BITS_64 43
+#define ZRNG_FOLD_THREAD_BITS_32 21
+#define ZRNG_FOLD_KEY_LIMIT_64   (UINT64_C(1) << 20)
+#define ZRNG_FOLD_KEY_LIMIT_32   (UINT64_C(1) << 10)
+
 /* Flags of zrng_state. */
 #define ZRNG_STATE_PARTIAL 0x1u
 #define ZRNG_STATE_REPEAT  0x2u
