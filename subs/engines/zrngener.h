@@ -221,14 +221,26 @@ inline double d64OpenOpen(uint64_t u) { return d64ClosedOpen(u | 1u); }
 
 } // namespace conv
 
-/* Bounds of the rejecting loops. */
+/* Draws one uniform of a rejecting conversion may take, at most.  A genuine
+ * generator never comes near it (99 rejected draws in a row have
+ * probability below 2^-3000); only a stuck one does: SUBKEY64 with key 0
+ * and a seed of 2^64 - 2^10 or more, an imported all-zero state, RDRAND's
+ * placeholder.  The samplers bound their attempts counting at most 100 draws
+ * per uniform, so on such an engine one variate stays within their attempt
+ * bound times 100 draws.
+ *
+ * When the bound is reached the last draw is used as it is:
+ *  - zrng_double_32_reject_zero and zrng_double_53_reject_zero convert it
+ *    closed-open, so they return 0.0 after 99 zero draws;
+ *  - zrng_double_64_reject_zero_one converts it open-open: 2^-64 for a
+ *    generator stuck at 0, (u AND 0x3FF OR 1) * 2^-10 for one stuck within
+ *    2^10 of 2^64.  Both lie inside (0, 1): the stream's uniform of a 64-bit
+ *    engine promises never to be 0 or 1, and samplers take its logarithm
+ *    and divide by it without checking.
+ * The bulk fills apply the same bound to the same runs of draws, so they
+ * stay value for value what one call at a time gives. */
 inline constexpr int kRejectZeroDraws = 99;
-/* zrng_double_64_reject_zero_one only loops forever on a generator stuck at 0
- * or within 2^10 of 2^64 (SUBKEY64 with key 0 and a seed that high, an
- * imported all-zero state).  After this many draws it gives up and returns the
- * last draw through the open-open conversion, so the result still lies in
- * (0, 1) and the stream's uniform keeps its contract. */
-inline constexpr int kRejectZeroOneDraws = 10000;
+inline constexpr int kRejectZeroOneDraws = kRejectZeroDraws;
 
 /* ---- detection of optional traits members ---------------------------------- */
 template <class E>

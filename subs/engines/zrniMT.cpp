@@ -25,12 +25,15 @@ static_assert(sizeof(MtState32) == 2500);
 
 constexpr int kN32 = 624;
 constexpr int kM32 = 397;
-/* A genuine MT19937 state yields 624 zero outputs in a row with probability
- * 2^-19968; only an all-zero state (imported, or MT1998 seeded with 0), which
- * stays all-zero under the recurrence, gets there.  After two blocks of zeros
- * the draw gives up and returns 1, the smallest nonzero output, so the
- * engine's never-zero promise and every conversion's range still hold. */
-constexpr int kMaxZeroRun = 2 * kN32;
+/* The draw skips zero words, so an all-zero state (imported, or MT1998
+ * seeded with a 64-bit seed that folds to 0), which stays all-zero under the
+ * recurrence, would never give one.  After as many zero words in a row as a
+ * rejecting conversion may draw for one uniform, the draw gives up and
+ * returns 1, the smallest nonzero output: the engine's never-zero promise
+ * and every conversion's range still hold, and one uniform still costs at
+ * most that many words.  A seeded state has such a run with probability
+ * below 2^-3000. */
+constexpr int kMaxZeroRun = vxeng::kRejectZeroDraws;
 
 [[gnu::always_inline]] inline void regen32(MtState32& s)
 {
