@@ -84,7 +84,8 @@ template <Init32 kInit>
 struct Mt32Base {
     using state = MtState32;
     static constexpr uint32_t bits = 32;
-    static constexpr uint64_t has = 0x28AF;
+    static constexpr uint64_t has = ZRNG_HAS_LABEL | ZRNG_HAS_DUMP | ZRNG_HAS_STATE | ZRNG_HAS_SEED_32 |
+                                    ZRNG_HAS_KEY_32 | ZRNG_HAS_THREAD_32 | ZRNG_HAS_DOUBLE_32 | ZRNG_HAS_NONZERO;
     static constexpr VXMemSize state_size = 2496;
     static constexpr uint32_t log2_period = 19968;
     static constexpr uint64_t max_seed = 0xFFFFFFFFu;
@@ -211,7 +212,8 @@ struct Mt64 {
     static constexpr const char* name = "MT64";
     static constexpr const char* label = "64-bit Mersenne Twister";
     static constexpr uint32_t bits = 64;
-    static constexpr uint64_t has = 0x1157;
+    static constexpr uint64_t has = ZRNG_HAS_LABEL | ZRNG_HAS_DUMP | ZRNG_HAS_STATE | ZRNG_HAS_SEED_64 |
+                                    ZRNG_HAS_KEY_64 | ZRNG_HAS_THREAD_64 | ZRNG_HAS_DOUBLE_64;
     static constexpr VXMemSize state_size = 2496;
     static constexpr uint32_t log2_period = 19968;
     static constexpr uint64_t max_seed = UINT64_MAX;
@@ -261,14 +263,7 @@ struct Mt64 {
 
 } // namespace
 
-extern "C" {
-VXAPI void zrnfMT1998(zrngptr q, uint64_t) { vxeng::Engine<Mt1998>::setup(q); }
-VXAPI void zrnfMT32(zrngptr q, uint64_t) { vxeng::Engine<Mt32>::setup(q); }
-VXAPI void zrnfMTHYBRID(zrngptr q, uint64_t) { vxeng::Engine<MtHybrid>::setup(q); }
-VXAPI void zrnfMT64(zrngptr q, uint64_t) { vxeng::Engine<Mt64>::setup(q); }
-}
-
-VX_ENGINE_BULK_TABLE(MT1998, Mt1998)
-VX_ENGINE_BULK_TABLE(MT32, Mt32)
-VX_ENGINE_BULK_TABLE(MTHYBRID, MtHybrid)
-VX_ENGINE_BULK_TABLE(MT64, Mt64)
+VX_ENGINE(MT1998, Mt1998)
+VX_ENGINE(MT32, Mt32)
+VX_ENGINE(MTHYBRID, MtHybrid)
+VX_ENGINE(MT64, Mt64)

@@ -95,6 +95,4 @@ struct Xorgens {
 
 } // namespace
 
-extern "C" VXAPI void zrnfXORGENS(zrngptr q, uint64_t) { vxeng::Engine<Xorgens>::setup(q); }
-
-VX_ENGINE_BULK_TABLE(XORGENS, Xorgens)
+VX_ENGINE(XORGENS, Xorgens)
