@@ -11,13 +11,15 @@ inline constexpr double k2m32 = 0x1p-32;
 inline constexpr double k2m53 = 0x1p-53;
 inline constexpr double k2m64 = 0x1p-64;
 
-/* Draws one uniform of a rejecting conversion may take, at most.  A genuine
- * generator never comes near it (99 rejected draws in a row have
+/* Raw draws one uniform of a rejecting conversion may take, at most.  A
+ * genuine generator never comes near it (99 rejected draws in a row have
  * probability below 2^-3000); only a stuck one does: SUBKEY64 with key 0
  * and a seed of 2^64 - 2^10 or more, an imported all-zero state, RDRAND's
- * placeholder.  The samplers bound their attempts counting at most 100 draws
- * per uniform, so on such an engine one variate stays within their attempt
- * bound times 100 draws.
+ * placeholder.  The 32-bit Mersenne Twisters' zero-skipping draw stops at
+ * the same count (zrniMT.cpp), so on every engine one uniform of a stream
+ * costs at most 99 raw words.  The samplers bound their attempts counting
+ * at most 100 draws per uniform, so on a stuck engine one variate stays
+ * within their attempt bound times 100 draws.
  *
  * When the bound is reached the last draw is used as it is:
  *  - zrng_double_32_reject_zero and zrng_double_53_reject_zero convert it
@@ -29,8 +31,10 @@ inline constexpr double k2m64 = 0x1p-64;
  *    and divide by it without checking.
  * The bulk fills apply the same bound to the same runs of draws, so they
  * stay value for value what one call at a time gives. */
-inline constexpr int kRejectZeroDraws = 99;
-inline constexpr int kRejectZeroOneDraws = kRejectZeroDraws;
+inline constexpr int kMaxDrawsPerUniform = 99;
+/* The same bound under the names of the loops it ends. */
+inline constexpr int kRejectZeroDraws = kMaxDrawsPerUniform;
+inline constexpr int kRejectZeroOneDraws = kMaxDrawsPerUniform;
 
 namespace conv {
 

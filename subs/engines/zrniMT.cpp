@@ -33,7 +33,7 @@ constexpr int kM32 = 397;
  * and every conversion's range still hold, and one uniform still costs at
  * most that many words.  A seeded state has such a run with probability
  * below 2^-3000. */
-constexpr int kMaxZeroRun = vxeng::kRejectZeroDraws;
+constexpr int kMaxZeroRun = vxeng::kMaxDrawsPerUniform;
 
 [[gnu::always_inline]] inline void regen32(MtState32& s)
 {
