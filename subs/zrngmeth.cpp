@@ -4,6 +4,7 @@
  * result says why. */
 #include <cstring>
 
+#include "subs/engines/zrnglist.h"
 #include "subs/vxnls.h"
 #include "subs/vxnr.h"
 #include "subs/zrng.h"
@@ -13,82 +14,81 @@ namespace {
 
 using Setup = void (*)(zrngptr, uint64_t);
 
-struct MethodName {
-    const char32_t* name; /* lower case; compared after folding the input */
+/* An engine's name and aliases, upper case as the list has them.  A row
+ * with more names than this fails to compile (too many initializers). */
+constexpr int kMaxNames = 6;
+
+struct MethodNames {
     Setup setup;
+    const char* names[kMaxNames]; /* unused entries are null */
 };
 
-/* Every accepted name and alias, one row each.  Matches are exact in length,
- * so the order within the table decides nothing. */
-constexpr MethodName kMethods[] = {
-    {U"mthybrid", zrnfMTHYBRID},
-    {U"mt1998", zrnfMT1998},
-    {U"mt2002", zrnfMT32},
-    {U"mt32", zrnfMT32},
-    {U"mt64", zrnfMT64},
-    {U"mt", zrnfMT64},
-    {U"mh3", zrnfMH3},
-    {U"pcg32i", zrnfPCG32I},
-    {U"pcg64i", zrnfPCG64I},
-    {U"pcg", zrnfPCG64I},
-    {U"rdrand", zrnfRDRAND},
-    {U"hardware", zrnfRDRAND},
-    {U"hard", zrnfRDRAND},
-    {U"trng", zrnfRDRAND},
-    {U"fry2x32", zrnfFRY2X32},
-    {U"threefry2x32", zrnfFRY2X32},
-    {U"fry2x64", zrnfFRY2X64},
-    {U"threefry2x64", zrnfFRY2X64},
-    {U"tf2", zrnfFRY2X64}, /* the 2x64 engine, not 2x32 */
-    {U"fry4x64", zrnfFRY4X64},
-    {U"threefry4x64", zrnfFRY4X64},
-    {U"threefry", zrnfFRY4X64},
-    {U"tf4", zrnfFRY4X64},
-    {U"tf", zrnfFRY4X64},
-    {U"xor64", zrnfXOR64},
-    {U"xor128", zrnfXOR128},
-    {U"xor1024", zrnfXOR1024},
-    {U"xor4096", zrnfXOR4096},
-    {U"xorgens", zrnfXORGENS},
-    {U"subkey32", zrnfSUBKEY32},
-    {U"subkey64", zrnfSUBKEY64},
-    {U"torvel", zrnfTORVEL},
-};
+/* One row per engine of subs/engines/zrnglist.h.  A set-up function the
+ * public header does not declare fails to compile here. */
+#define VX_METHOD_ROW(NAME, ...) {zrnf##NAME, {#NAME, __VA_ARGS__}},
+constexpr MethodNames kMethods[] = {VX_ENGINE_LIST(VX_METHOD_ROW)};
+#undef VX_METHOD_ROW
 
 /* Capacity of zrng_vxname without its terminator. */
 constexpr int kNameUnits = 15;
 /* The registry read keeps one unit less than the descriptor could hold. */
 constexpr int kRegistryCapacity = 15;
 
+/* Every name must be matchable: 1 to 15 upper-case letters and digits,
+ * beginning with a letter. */
+constexpr bool namesMatchable()
+{
+    for (const MethodNames& m : kMethods)
+        for (const char* n : m.names) {
+            if (n == nullptr) continue;
+            if (n[0] < 'A' || n[0] > 'Z') return false;
+            int length = 0;
+            for (; n[length] != '\0'; ++length)
+                if (!((n[length] >= 'A' && n[length] <= 'Z') || (n[length] >= '0' && n[length] <= '9'))) return false;
+            if (length > kNameUnits) return false;
+        }
+    return true;
+}
+static_assert(namesMatchable(), "method names are 1 to 15 upper-case letters and digits, beginning with a letter");
+
+/* Bit c - 'A' for every letter c that begins a name. */
+constexpr uint32_t kFirstLetters = [] {
+    uint32_t mask = 0;
+    for (const MethodNames& m : kMethods)
+        for (const char* n : m.names)
+            if (n != nullptr) mask |= 1u << (n[0] - 'A');
+    return mask;
+}();
+
 constexpr char32_t kMethodKey[] = U"OSENV.QOR_RNG_METHOD";
 constexpr int kMethodKeyLength = 20;
 static_assert(sizeof(kMethodKey) / sizeof(kMethodKey[0]) == kMethodKeyLength + 1);
 static_assert(sizeof(char32_t) == sizeof(VXChar));
 
-/* Every name in the table starts with one of these letters; anything else
- * is rejected without walking the table. */
+/* A name is rejected at once unless its first unit, as given and in either
+ * case, begins some name in the table (today F, H, M, P, R, S, T or X). */
 bool plausibleFirst(VXChar c)
 {
-    switch (c) {
-    case 'F': case 'H': case 'M': case 'P': case 'R': case 'S': case 'T': case 'X':
-    case 'f': case 'h': case 'm': case 'p': case 'r': case 's': case 't': case 'x':
-        return true;
-    default:
-        return false;
-    }
+    if (c >= 'a' && c <= 'z') c -= 'a' - 'A';
+    return c >= 'A' && c <= 'Z' && (kFirstLetters >> (c - 'A') & 1u) != 0;
 }
 
+/* Matches are exact in length and blind to case: each input unit folded by
+ * the case mapping against the table's letter in lower case. */
 Setup lookup(const VXChar* name, int length)
 {
-    if (length < 1 || !plausibleFirst(name[0])) return nullptr;
-    const VXChar first = vxLowerCase(name[0]);
-    for (const MethodName& m : kMethods) {
-        if (static_cast<VXChar>(m.name[0]) != first) continue;
-        int i = 1;
-        for (; i < length; ++i)
-            if (m.name[i] == 0 || static_cast<VXChar>(m.name[i]) != vxLowerCase(name[i])) break;
-        if (i == length && m.name[length] == 0) return m.setup;
-    }
+    if (length < 1 || length > kNameUnits || !plausibleFirst(name[0])) return nullptr;
+    VXChar folded[kNameUnits];
+    for (int i = 0; i < length; ++i) folded[i] = vxLowerCase(name[i]);
+    for (const MethodNames& m : kMethods)
+        for (const char* n : m.names) {
+            if (n == nullptr) continue;
+            int i = 0;
+            while (i < length && n[i] != '\0' &&
+                   static_cast<VXChar>((n[i] >= 'A' && n[i] <= 'Z') ? n[i] - 'A' + 'a' : n[i]) == folded[i])
+                ++i;
+            if (i == length && n[i] == '\0') return m.setup;
+        }
     return nullptr;
 }
 

@@ -1,26 +1,25 @@
-/* The engines' bulk tables, searched by rangen address.  Thirty-eight
- * pointer comparisons at most: callers only search for buffers long enough
- * to repay it. */
+/* The engines' bulk tables, searched by rangen address.  Two pointer
+ * comparisons per engine at most: callers only search for buffers long
+ * enough to repay it. */
 #include "subs/engines/zrngbulk.h"
 
 #include <initializer_list>
 
+#include "subs/engines/zrnglist.h"
+
+/* Defined beside each engine's set-up (VX_ENGINE); a row of the list whose
+ * engine was never defined fails to link. */
 namespace vxeng::bulk {
-extern const BulkTable MT1998, MT32, MTHYBRID, MT64;
-extern const BulkTable XOR64, XOR128, XOR1024, XOR4096, XORGENS;
-extern const BulkTable FRY2X32, FRY2X64, FRY4X64;
-extern const BulkTable PCG32I, PCG64I, MH3, SUBKEY32, SUBKEY64, TORVEL, RDRAND;
+#define VX_BULK_DECLARE(NAME, ...) extern const BulkTable NAME;
+VX_ENGINE_LIST(VX_BULK_DECLARE)
+#undef VX_BULK_DECLARE
 } // namespace vxeng::bulk
 
 namespace {
 
-using namespace vxeng::bulk;
-
-const vxeng::BulkTable* const kTables[] = {
-    &MT64,    &MTHYBRID, &MT32,     &MT1998,   &XOR64,    &XOR128,   &XOR1024,
-    &XOR4096, &XORGENS,  &FRY2X32,  &FRY2X64,  &FRY4X64,  &PCG32I,   &PCG64I,
-    &MH3,     &SUBKEY32, &SUBKEY64, &TORVEL,   &RDRAND,
-};
+#define VX_BULK_ADDRESS(NAME, ...) &vxeng::bulk::NAME,
+const vxeng::BulkTable* const kTables[] = {VX_ENGINE_LIST(VX_BULK_ADDRESS)};
+#undef VX_BULK_ADDRESS
 
 } // namespace
 

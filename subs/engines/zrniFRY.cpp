@@ -64,7 +64,12 @@ template <class S, class W, unsigned N>
 struct Fry {
     using state = S;
     static constexpr uint32_t bits = sizeof(W) * 8;
-    static constexpr uint64_t has = bits == 32 ? 0x0AAF : 0x1557;
+    static constexpr uint64_t has =
+        ZRNG_HAS_LABEL | ZRNG_HAS_DUMP | ZRNG_HAS_STATE |
+        (bits == 32 ? ZRNG_HAS_SEED_32 | ZRNG_HAS_KEY_32 | ZRNG_HAS_THREAD_32 | ZRNG_HAS_COUNT_32 | ZRNG_HAS_DOUBLE_32
+                    : ZRNG_HAS_SEED_64 | ZRNG_HAS_KEY_64 | ZRNG_HAS_THREAD_64 | ZRNG_HAS_COUNT_64 | ZRNG_HAS_DOUBLE_64);
+    /* Positioning is offered at the native width only, the one has names. */
+    static constexpr bool count_native_only = true;
     static constexpr VXMemSize state_size = sizeof(W) * N; /* the ctr words */
     static constexpr uint32_t log2_period = bits * N;
     static constexpr uint64_t max_seed = W(~W(0));
@@ -143,26 +148,6 @@ struct Fry4x64 : Fry<Fry4x64State, uint64_t, 4> {
 
 } // namespace
 
-/* The template installs the count hook at both widths; these engines offer
- * positioning only at their native width, the one their has bits declare. */
-extern "C" {
-VXAPI void zrnfFRY2X32(zrngptr q, uint64_t)
-{
-    vxeng::Engine<Fry2x32>::setup(q);
-    if (q != nullptr) q->zrng_count_64 = nullptr;
-}
-VXAPI void zrnfFRY2X64(zrngptr q, uint64_t)
-{
-    vxeng::Engine<Fry2x64>::setup(q);
-    if (q != nullptr) q->zrng_count_32 = nullptr;
-}
-VXAPI void zrnfFRY4X64(zrngptr q, uint64_t)
-{
-    vxeng::Engine<Fry4x64>::setup(q);
-    if (q != nullptr) q->zrng_count_32 = nullptr;
-}
-}
-
-VX_ENGINE_BULK_TABLE(FRY2X32, Fry2x32)
-VX_ENGINE_BULK_TABLE(FRY2X64, Fry2x64)
-VX_ENGINE_BULK_TABLE(FRY4X64, Fry4x64)
+VX_ENGINE(FRY2X32, Fry2x32)
+VX_ENGINE(FRY2X64, Fry2x64)
+VX_ENGINE(FRY4X64, Fry4x64)

@@ -22,7 +22,7 @@ struct Mh3 {
     static constexpr const char* name = "MH3";
     static constexpr const char* label = "64-bit Murmur Hash 3";
     static constexpr uint32_t bits = 64;
-    static constexpr uint64_t has = 0x1017;
+    static constexpr uint64_t has = ZRNG_HAS_LABEL | ZRNG_HAS_DUMP | ZRNG_HAS_STATE | ZRNG_HAS_SEED_64 | ZRNG_HAS_DOUBLE_64;
     static constexpr VXMemSize state_size = 8;
     static constexpr uint32_t log2_period = 64;
     static constexpr uint64_t max_seed = UINT64_MAX;
@@ -38,6 +38,4 @@ struct Mh3 {
 
 } // namespace
 
-extern "C" VXAPI void zrnfMH3(zrngptr q, uint64_t) { vxeng::Engine<Mh3>::setup(q); }
-
-VX_ENGINE_BULK_TABLE(MH3, Mh3)
+VX_ENGINE(MH3, Mh3)

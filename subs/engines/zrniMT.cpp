@@ -25,12 +25,15 @@ static_assert(sizeof(MtState32) == 2500);
 
 constexpr int kN32 = 624;
 constexpr int kM32 = 397;
-/* A genuine MT19937 state yields 624 zero outputs in a row with probability
- * 2^-19968; only an all-zero state (imported, or MT1998 seeded with 0), which
- * stays all-zero under the recurrence, gets there.  After two blocks of zeros
- * the draw gives up and returns 1, the smallest nonzero output, so the
- * engine's never-zero promise and every conversion's range still hold. */
-constexpr int kMaxZeroRun = 2 * kN32;
+/* The draw skips zero words, so an all-zero state (imported, or MT1998
+ * seeded with a 64-bit seed that folds to 0), which stays all-zero under the
+ * recurrence, would never give one.  After as many zero words in a row as a
+ * rejecting conversion may draw for one uniform, the draw gives up and
+ * returns 1, the smallest nonzero output: the engine's never-zero promise
+ * and every conversion's range still hold, and one uniform still costs at
+ * most that many words.  A seeded state has such a run with probability
+ * below 2^-3000. */
+constexpr int kMaxZeroRun = vxeng::kMaxDrawsPerUniform;
 
 [[gnu::always_inline]] inline void regen32(MtState32& s)
 {
@@ -81,7 +84,8 @@ template <Init32 kInit>
 struct Mt32Base {
     using state = MtState32;
     static constexpr uint32_t bits = 32;
-    static constexpr uint64_t has = 0x28AF;
+    static constexpr uint64_t has = ZRNG_HAS_LABEL | ZRNG_HAS_DUMP | ZRNG_HAS_STATE | ZRNG_HAS_SEED_32 |
+                                    ZRNG_HAS_KEY_32 | ZRNG_HAS_THREAD_32 | ZRNG_HAS_DOUBLE_32 | ZRNG_HAS_NONZERO;
     static constexpr VXMemSize state_size = 2496;
     static constexpr uint32_t log2_period = 19968;
     static constexpr uint64_t max_seed = 0xFFFFFFFFu;
@@ -208,7 +212,8 @@ struct Mt64 {
     static constexpr const char* name = "MT64";
     static constexpr const char* label = "64-bit Mersenne Twister";
     static constexpr uint32_t bits = 64;
-    static constexpr uint64_t has = 0x1157;
+    static constexpr uint64_t has = ZRNG_HAS_LABEL | ZRNG_HAS_DUMP | ZRNG_HAS_STATE | ZRNG_HAS_SEED_64 |
+                                    ZRNG_HAS_KEY_64 | ZRNG_HAS_THREAD_64 | ZRNG_HAS_DOUBLE_64;
     static constexpr VXMemSize state_size = 2496;
     static constexpr uint32_t log2_period = 19968;
     static constexpr uint64_t max_seed = UINT64_MAX;
@@ -258,14 +263,7 @@ struct Mt64 {
 
 } // namespace
 
-extern "C" {
-VXAPI void zrnfMT1998(zrngptr q, uint64_t) { vxeng::Engine<Mt1998>::setup(q); }
-VXAPI void zrnfMT32(zrngptr q, uint64_t) { vxeng::Engine<Mt32>::setup(q); }
-VXAPI void zrnfMTHYBRID(zrngptr q, uint64_t) { vxeng::Engine<MtHybrid>::setup(q); }
-VXAPI void zrnfMT64(zrngptr q, uint64_t) { vxeng::Engine<Mt64>::setup(q); }
-}
-
-VX_ENGINE_BULK_TABLE(MT1998, Mt1998)
-VX_ENGINE_BULK_TABLE(MT32, Mt32)
-VX_ENGINE_BULK_TABLE(MTHYBRID, MtHybrid)
-VX_ENGINE_BULK_TABLE(MT64, Mt64)
+VX_ENGINE(MT1998, Mt1998)
+VX_ENGINE(MT32, Mt32)
+VX_ENGINE(MTHYBRID, MtHybrid)
+VX_ENGINE(MT64, Mt64)

@@ -23,7 +23,10 @@ template <class W, W kMul, W kPerm, unsigned kOpBits>
 struct PcgBase {
     using state = PcgState<W>;
     static constexpr uint32_t bits = sizeof(W) * 8;
-    static constexpr uint64_t has = bits == 32 ? 0x082F : 0x1057;
+    static constexpr uint64_t has =
+        ZRNG_HAS_LABEL | ZRNG_HAS_DUMP | ZRNG_HAS_STATE |
+        (bits == 32 ? ZRNG_HAS_SEED_32 | ZRNG_HAS_KEY_32 | ZRNG_HAS_DOUBLE_32
+                    : ZRNG_HAS_SEED_64 | ZRNG_HAS_KEY_64 | ZRNG_HAS_DOUBLE_64);
     static constexpr VXMemSize state_size = sizeof(W); /* state, not inc */
     static constexpr uint32_t log2_period = bits;
     static constexpr uint64_t max_seed = W(~W(0));
@@ -71,10 +74,5 @@ struct Pcg64i : PcgBase<uint64_t, 6364136223846793005ull, 12605985483714917081ul
 
 } // namespace
 
-extern "C" {
-VXAPI void zrnfPCG32I(zrngptr q, uint64_t) { vxeng::Engine<Pcg32i>::setup(q); }
-VXAPI void zrnfPCG64I(zrngptr q, uint64_t) { vxeng::Engine<Pcg64i>::setup(q); }
-}
-
-VX_ENGINE_BULK_TABLE(PCG32I, Pcg32i)
-VX_ENGINE_BULK_TABLE(PCG64I, Pcg64i)
+VX_ENGINE(PCG32I, Pcg32i)
+VX_ENGINE(PCG64I, Pcg64i)

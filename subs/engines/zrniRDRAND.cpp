@@ -19,10 +19,10 @@ struct Rdrand {
     using state = RdrandState;
     static constexpr const char* name = "RDRAND";
     static constexpr const char* label = "Intel RDRAND";
-    /* Built as a 64-bit engine, which gives the 64-bit composition and the
-     * 64-bit zrng_double_open and _fast; the set-up below then declares no
-     * random bits. */
+    /* Drawn as a 64-bit engine, which gives the 64-bit composition and the
+     * 64-bit zrng_double_open and _fast, yet declaring no random bits. */
     static constexpr uint32_t bits = 64;
+    static constexpr uint32_t declared_bits = 0;
     static constexpr uint64_t has = ZRNG_HAS_LABEL | ZRNG_HAS_DOUBLE_32 | ZRNG_HAS_DOUBLE_64 | ZRNG_HAS_NONZERO;
     static constexpr VXMemSize state_size = 0;
     static constexpr VXMemSize blob_size = 0;
@@ -34,14 +34,7 @@ struct Rdrand {
     /* Nothing to import, and nothing refused either. */
     static int import_state(state&, uint8_t*, int, uint64_t) { return 0; }
 };
-static_assert(Rdrand::has == 0x3801);
 
 } // namespace
 
-extern "C" VXAPI void zrnfRDRAND(zrngptr q, uint64_t)
-{
-    vxeng::Engine<Rdrand>::setup(q);
-    if (q != nullptr) q->zrng_bits = 0;
-}
-
-VX_ENGINE_BULK_TABLE(RDRAND, Rdrand)
+VX_ENGINE(RDRAND, Rdrand)

@@ -51,14 +51,8 @@ struct Subkey64 : Subkey<uint64_t> {
     static constexpr uint64_t has = ZRNG_HAS_LABEL | ZRNG_HAS_DUMP | ZRNG_HAS_STATE | ZRNG_HAS_SEED_64 |
                                     ZRNG_HAS_KEY_64 | ZRNG_HAS_DOUBLE_64;
 };
-static_assert(Subkey32::has == 0x082F && Subkey64::has == 0x1057);
 
 } // namespace
 
-extern "C" {
-VXAPI void zrnfSUBKEY32(zrngptr q, uint64_t) { vxeng::Engine<Subkey32>::setup(q); }
-VXAPI void zrnfSUBKEY64(zrngptr q, uint64_t) { vxeng::Engine<Subkey64>::setup(q); }
-}
-
-VX_ENGINE_BULK_TABLE(SUBKEY32, Subkey32)
-VX_ENGINE_BULK_TABLE(SUBKEY64, Subkey64)
+VX_ENGINE(SUBKEY32, Subkey32)
+VX_ENGINE(SUBKEY64, Subkey64)

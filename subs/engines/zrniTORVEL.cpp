@@ -43,10 +43,7 @@ struct Torvel {
     static void seed(state& s, uint32_t x) { s.iSeed = static_cast<int64_t>(x); }
     static double crude(state& s) { return ztorvel(&s.iSeed); }
 };
-static_assert(Torvel::has == 0x080A);
 
 } // namespace
 
-extern "C" VXAPI void zrnfTORVEL(zrngptr q, uint64_t) { vxeng::Engine<Torvel>::setup(q); }
-
-VX_ENGINE_BULK_TABLE(TORVEL, Torvel)
+VX_ENGINE(TORVEL, Torvel)

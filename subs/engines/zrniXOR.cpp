@@ -44,7 +44,6 @@ struct XorCommon {
     static constexpr uint64_t max_seed = UINT64_MAX;
     static constexpr uint64_t max_key = 0;
 };
-static_assert(XorCommon::has == 0x1017);
 
 struct Xor64 : XorCommon {
     using state = Xor64State;
@@ -129,14 +128,7 @@ struct Xor4096 : XorArray<64, 25, 3, 49, 0x74321163EEC4A005ull, Xor4096State> {
 
 } // namespace
 
-extern "C" {
-VXAPI void zrnfXOR64(zrngptr q, uint64_t) { vxeng::Engine<Xor64>::setup(q); }
-VXAPI void zrnfXOR128(zrngptr q, uint64_t) { vxeng::Engine<Xor128>::setup(q); }
-VXAPI void zrnfXOR1024(zrngptr q, uint64_t) { vxeng::Engine<Xor1024>::setup(q); }
-VXAPI void zrnfXOR4096(zrngptr q, uint64_t) { vxeng::Engine<Xor4096>::setup(q); }
-}
-
-VX_ENGINE_BULK_TABLE(XOR64, Xor64)
-VX_ENGINE_BULK_TABLE(XOR128, Xor128)
-VX_ENGINE_BULK_TABLE(XOR1024, Xor1024)
-VX_ENGINE_BULK_TABLE(XOR4096, Xor4096)
+VX_ENGINE(XOR64, Xor64)
+VX_ENGINE(XOR128, Xor128)
+VX_ENGINE(XOR1024, Xor1024)
+VX_ENGINE(XOR4096, Xor4096)

@@ -51,10 +51,15 @@ struct Xorgens {
     static constexpr const char* label = "64-bit XORGENS*";
     static constexpr uint32_t bits = 64;
     static constexpr uint64_t has = ZRNG_HAS_LABEL | ZRNG_HAS_DUMP | ZRNG_HAS_SEED_64 | ZRNG_HAS_DOUBLE_64;
-    /* Nothing is imported (no ZRNG_HAS_STATE, so zrng_state refuses any
-     * input), but a state size of 0 would tell method selection that the
-     * engine cannot run and install MTHYBRID instead.  The value given is
-     * the generator's own state, the array and the Weyl value. */
+    /* 520, although nothing is imported.  Two rules meet here and cannot
+     * both hold: an engine that imports nothing leaves its state size 0,
+     * and a state size of 0 is how an engine tells method selection it
+     * cannot run, so that the name "XORGENS" would install MTHYBRID, making
+     * it a third engine, beside TORVEL and RDRAND, that never ends in its
+     * own engine.  The name selecting the engine is what users see, so it
+     * wins: the size given is the generator's own state (the 64 words and
+     * the Weyl value), and zrng_state still refuses every input, as the
+     * missing ZRNG_HAS_STATE says. */
     static constexpr VXMemSize state_size = 520;
     static constexpr uint32_t log2_period = 0;
     static constexpr uint64_t max_seed = UINT64_MAX;
@@ -95,6 +100,4 @@ struct Xorgens {
 
 } // namespace
 
-extern "C" VXAPI void zrnfXORGENS(zrngptr q, uint64_t) { vxeng::Engine<Xorgens>::setup(q); }
-
-VX_ENGINE_BULK_TABLE(XORGENS, Xorgens)
+VX_ENGINE(XORGENS, Xorgens)
