@@ -82,7 +82,7 @@ public:
     static void refuse_unfit(const Engine& e)
     {
         if (!e.statistical() || (e.desc.zrng_bits != 32 && e.desc.zrng_bits != 64))
-            throw py::value_error("method " + e.name() +
+            throw py::value_error("engine " + e.name() +
                                   " is kept for compatibility, not for statistics; numpy's samplers need a "
                                   "statistical engine (see 'statistical' in vxalea.methods())");
     }
@@ -107,17 +107,18 @@ public:
         const uint64_t n = as_u64(count, "n_children");
         const vxalea::substream_limits& l = engine_.limits;
         if (!l.takes_key)
-            throw py::value_error("method " + engine_.name() +
-                                  " has no keys, so spawn() cannot give children substreams of their own; choose an "
-                                  "engine with keys (see vxalea.methods())");
+            throw py::value_error("engine " + engine_.name() +
+                                  " takes no keys, so spawn() cannot give children substreams of their own; engines "
+                                  "with keys: " +
+                                  substream_ranges(false));
         uint64_t first;
         {
             std::lock_guard<std::mutex> g(family_->mu);
             first = family_->next_key;
             if (n > 0 && (first > l.max_key || n - 1 > l.max_key - first))
                 throw py::value_error("spawn(" + std::to_string(n) + ") needs keys from " + std::to_string(first) +
-                                      " but method " + engine_.name() + " has keys up to " +
-                                      std::to_string(l.max_key) + " only");
+                                      " on, beyond the keys " + engine_.name() + " keeps apart, 0 to " +
+                                      std::to_string(l.max_key));
             family_->next_key = first + n;
         }
         std::vector<std::unique_ptr<BitGenerator>> children;

@@ -69,12 +69,13 @@ PYBIND11_MODULE(_vxalea, m)
     bind_stream(m);
     bind_bitgen(m);
 
-    m.def("methods", &methods_list, R"(One dict per engine, as `vxalea methods --json` lists them: name, aliases,
-available, label, bits (per raw output), state_size and blob_size (bytes),
-has (capability bits), max_seed, max_key; and the substreams it keeps apart:
-takes_key and key_limit (largest key), takes_thread and thread_limit (largest
-thread number), folded (thread numbers share the key's word), statistical
-(False for the engines kept only for compatibility).)");
+    m.def("methods", &methods_list, R"(One dict per engine, as `vxalea methods --json` lists them (numbers as ints):
+name, aliases, available (False: it cannot run on this machine), statistical
+(False for the engines kept only for compatibility), label, bits (per raw
+output), state_size and blob_size (bytes), has (capability bits), max_seed,
+max_key; key_max and thread_max, the largest key and thread number the engine
+keeps apart as substreams of their own (None: it takes none), and
+thread_folded_into_key (its thread numbers share the key's word).)");
 
     m.def(
         "task_substream",

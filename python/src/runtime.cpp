@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <memory>
+#include <utility>
 
 namespace vxpy {
 namespace {
@@ -44,10 +45,11 @@ std::string upper_trimmed(const std::string& s)
     return out;
 }
 
-std::string engine_list()
+std::string available_list()
 {
     std::string s;
     for (const EngineName& n : engine_names()) {
+        if (!describe(n).available()) continue;
         if (!s.empty()) s += ' ';
         s += n.name;
     }
@@ -66,6 +68,7 @@ Runtime::Runtime(const std::string& search_path)
     fn.zmurmur32 = exported<decltype(fn.zmurmur32)>(module, "zmurmur32");
     fn.zmurmur64 = exported<decltype(fn.zmurmur64)>(module, "zmurmur64");
     fn.zmurmur128 = exported<decltype(fn.zmurmur128)>(module, "zmurmur128");
+    fn.vxexp = exported<decltype(fn.vxexp)>(module, "vxexp");
     clear_journal();
 }
 
@@ -151,12 +154,12 @@ Engine engine(const std::string& method)
         if (!match) continue;
         Engine e = describe(n);
         if (!e.available())
-            throw py::value_error("method " + e.name() + (e.label().empty() ? "" : " (" + e.label() + ")") +
-                                  " cannot run on this machine; choose another (see vxalea.methods())");
+            throw py::value_error("method '" + method + "' names an engine that cannot run on this machine; choose one of " +
+                                  available_list() + " (or an alias from vxalea.methods())");
         return e;
     }
-    throw py::value_error("unknown method '" + method + "'; choose one of: " + engine_list() +
-                          " (vxalea.methods() lists their aliases)");
+    throw py::value_error("unknown method '" + method + "'; choose one of " + available_list() +
+                          " (or an alias from vxalea.methods())");
 }
 
 uint64_t as_u64(py::handle v, const char* what)
@@ -176,38 +179,57 @@ uint64_t as_u64(py::handle v, const char* what)
     return u;
 }
 
+std::string substream_ranges(bool threads)
+{
+    std::vector<std::pair<uint64_t, std::string>> groups;
+    for (const EngineName& n : engine_names()) {
+        Engine e = describe(n);
+        if (!e.available() || !(threads ? e.limits.takes_thread : e.limits.takes_key)) continue;
+        const uint64_t max = threads ? e.limits.max_thread : e.limits.max_key;
+        auto g = groups.begin();
+        while (g != groups.end() && g->first != max) ++g;
+        if (g == groups.end())
+            groups.emplace_back(max, n.name);
+        else
+            g->second += std::string(" ") + n.name;
+    }
+    std::string s;
+    for (const auto& [max, names] : groups) s += (s.empty() ? "" : "; ") + names + " 0 to " + u64_text(max);
+    return s;
+}
+
 Ids check_ids(const Engine& e, py::handle seed, py::handle key, py::handle thread)
 {
     const std::string name = e.name();
     Ids ids;
     if (!seed.is_none()) {
-        if (!e.takes_seed()) throw py::value_error("method " + name + " takes no seed; pass seed=None");
+        if (!e.takes_seed()) throw py::value_error("engine " + name + " takes no seed; leave seed out");
         ids.seed = as_u64(seed, "seed");
         if (ids.seed == 0)
-            throw py::value_error("seed 0 asks for a seed from the clock; pass seed=None for that, or a seed from 1 to " +
-                                  u64_text(e.desc.zrng_max_seed));
+            throw py::value_error("seed 0 would seed from the clock; pass seed=None for that (the seed used is then "
+                                  ".seed)");
         if (ids.seed > e.desc.zrng_max_seed)
-            throw py::value_error("seed " + u64_text(ids.seed) + " is above the largest seed " +
-                                  u64_text(e.desc.zrng_max_seed) + " of method " + name +
-                                  ", which would fold it onto another seed");
+            throw py::value_error("seed " + u64_text(ids.seed) + " is above " + name + "'s largest seed, " +
+                                  u64_text(e.desc.zrng_max_seed));
     }
     const vxalea::substream_limits& l = e.limits;
+    const std::string folded = l.folded ? " (it folds thread numbers into the key's low bits)" : "";
     ids.key = as_u64(key, "key");
     if (ids.key != 0 && !l.takes_key)
-        throw py::value_error("method " + name + " takes no key, so key " + u64_text(ids.key) +
-                              " would select nothing; choose an engine with keys (see vxalea.methods())");
+        throw py::value_error("engine " + name + " takes no keys and would ignore key; engines with keys: " +
+                              substream_ranges(false));
     if (ids.key > l.max_key)
-        throw py::value_error("key " + u64_text(ids.key) + " is above the largest key " + u64_text(l.max_key) +
-                              " of method " + name +
-                              (l.folded ? " (its keys share one word with thread numbers)" : ""));
+        throw py::value_error("key " + u64_text(ids.key) + " is beyond the keys " + name + " keeps apart, 0 to " +
+                              u64_text(l.max_key) + folded);
     ids.thread = as_u64(thread, "thread");
     if (ids.thread != 0 && !l.takes_thread)
-        throw py::value_error("method " + name + " takes no thread number, so thread " + u64_text(ids.thread) +
-                              " would select nothing; choose an engine with keys (see vxalea.methods())");
+        throw py::value_error("engine " + name +
+                              " takes no thread numbers and would give every thread the same stream; engines with "
+                              "thread numbers: " +
+                              substream_ranges(true));
     if (ids.thread > l.max_thread)
-        throw py::value_error("thread " + u64_text(ids.thread) + " is above the largest thread number " +
-                              u64_text(l.max_thread) + " of method " + name +
-                              (l.folded ? " (its thread numbers share one word with keys)" : ""));
+        throw py::value_error("thread " + u64_text(ids.thread) + " is beyond the thread numbers " + name +
+                              " keeps apart, 0 to " + u64_text(l.max_thread) + folded);
     return ids;
 }
 
@@ -215,16 +237,17 @@ Ids task_ids(const Engine& e, py::handle experiment_seed, py::handle task, py::h
 {
     const std::string name = e.name();
     if (!e.limits.takes_key)
-        throw py::value_error("method " + name +
-                              " has no keys, so the tasks of one experiment seed cannot have substreams of their "
-                              "own; choose an engine with keys (see vxalea.methods())");
+        throw py::value_error("engine " + name +
+                              " takes no keys, so the tasks of one experiment seed cannot have substreams of their "
+                              "own; engines with keys: " +
+                              substream_ranges(false));
     if (experiment_seed.is_none())
         throw py::value_error("a task stream needs an experiment seed: a seed from the clock would differ in every "
                               "process");
     const uint64_t k = as_u64(task, "task");
     if (k >= e.limits.max_key)
         throw py::value_error("task " + u64_text(k) + " is beyond the " + u64_text(e.limits.max_key) +
-                              " tasks method " + name + " keeps apart (tasks 0 to " +
+                              " tasks engine " + name + " keeps apart (tasks 0 to " +
                               u64_text(e.limits.max_key - 1) + " take keys 1 to " + u64_text(e.limits.max_key) + ")");
     return check_ids(e, experiment_seed, py::int_(k + 1), sub);
 }
@@ -236,11 +259,11 @@ Record::Record(const Engine& e, const Ids& ids) : method(e.name())
     q = static_cast<MRandPtr>(pool->memAlloc(pool, sizeof(MERSENNE_RAND), VX_MEM_ZERO));
     if (!q) throw std::bad_alloc();
     /* As the tool sets a stream up: UserMethod points at the name until the
-     * module resolves it, the key is given both ways. */
+     * module resolves it; the key goes to Key only (UserKey, a double, would
+     * round keys above 2^53). */
     q->UserMethod = method.data();
     q->Seed = ids.seed;
     q->Key = ids.key;
-    q->UserKey = static_cast<double>(ids.key);
     q->Thread = ids.thread;
     q->nrv = 1;
     rt.fn.zmrsrnd(q);
@@ -287,12 +310,10 @@ py::list methods_list()
         d["has"] = e.desc.zrng_has;
         d["max_seed"] = e.desc.zrng_max_seed;
         d["max_key"] = e.desc.zrng_max_key;
-        d["takes_key"] = e.limits.takes_key;
-        d["key_limit"] = e.limits.max_key;
-        d["takes_thread"] = e.limits.takes_thread;
-        d["thread_limit"] = e.limits.max_thread;
-        d["folded"] = e.limits.folded;
         d["statistical"] = e.statistical();
+        d["key_max"] = e.limits.takes_key ? py::object(py::int_(e.limits.max_key)) : py::object(py::none());
+        d["thread_max"] = e.limits.takes_thread ? py::object(py::int_(e.limits.max_thread)) : py::object(py::none());
+        d["thread_folded_into_key"] = e.limits.folded;
         out.append(d);
     }
     return out;

@@ -33,6 +33,7 @@ struct Exports {
     uint32_t (*zmurmur32)(const void* bytes, int byte_len, uint32_t seed) = nullptr;
     uint64_t (*zmurmur64)(const uint64_t* data, int length, uint64_t seed) = nullptr;
     void (*zmurmur128)(const uint64_t* data, int length, uint64_t seed, uint64_t* out) = nullptr;
+    double (*vxexp)(double x) = nullptr;
 };
 
 /* The host of this process and the module in it.  The module keeps its host
@@ -92,6 +93,10 @@ struct Ids {
  * 1..max seed, a key or thread number it has no substream for. */
 Ids check_ids(const Engine& e, py::handle seed, py::handle key, py::handle thread);
 uint64_t as_u64(py::handle v, const char* what);
+
+/* "MT64 FRY4X64 0 to 18446744073709551615; PCG32I 0 to 1023": the engines
+ * that keep keys (or thread numbers) apart, grouped by range. */
+std::string substream_ranges(bool threads);
 
 /* Task k of an experiment: its seed, key k + 1 (key 0 is the experiment's
  * own stream) and thread number sub.  ValueError for engines without keys

@@ -23,28 +23,32 @@ namespace {
  * the same numbers however a count is cut. */
 constexpr size_t kPiece = 1 << 14;
 
-std::string num(double x)
-{
-    char b[32];
-    std::snprintf(b, sizeof b, "%.17g", x);
-    return b;
-}
+/* As Python writes it (the shortest text that reads back); needs the GIL. */
+std::string num(double x) { return py::repr(py::float_(x)); }
 
-/* What the tool's location and scale options do: loc + scale * x, or for
- * the lognormal exp(loc + scale * z) on the normal deviate z.  The default
- * pair leaves the sampler's numbers untouched, bit for bit. */
+/* What the tool's --loc and --scale do: loc + scale * x, or for the
+ * lognormal the module's exp of loc + scale * z on the normal deviate z.
+ * The default pair leaves the sampler's numbers untouched, bit for bit, and
+ * a missing value stays itself. */
 struct Affine {
     double loc = 0.0;
     double scale = 1.0;
-    bool log = false;
+    double (*exp)(double) = nullptr; /* the lognormal's, when shifted */
 
-    bool identity() const { return loc == 0.0 && scale == 1.0 && !log; }
+    static Affine checked(double loc, double scale)
+    {
+        if (!std::isfinite(loc)) throw py::value_error("loc must be a finite number, not " + num(loc));
+        if (!(scale > 0.0) || !std::isfinite(scale))
+            throw py::value_error("scale must be a finite number above 0, not " + num(scale));
+        return {loc, scale, nullptr};
+    }
+    bool identity() const { return loc == 0.0 && scale == 1.0 && !exp; }
     void apply(double* x, size_t n) const
     {
-        if (log) {
-            for (size_t i = 0; i < n; ++i) x[i] = std::exp(loc + scale * x[i]);
-        } else if (!identity()) {
-            for (size_t i = 0; i < n; ++i) x[i] = loc + scale * x[i];
+        if (identity()) return;
+        for (size_t i = 0; i < n; ++i) {
+            if (std::isnan(x[i])) continue;
+            x[i] = exp ? exp(loc + scale * x[i]) : loc + scale * x[i];
         }
     }
 };
@@ -161,8 +165,9 @@ public:
         }
         if (refused) {
             std::string p = params();
-            throw py::value_error(std::string(d.name) + "(" + p + ") is refused by the sampler" +
-                                  (d.accepts ? std::string(": ") + d.accepts : std::string()));
+            throw py::value_error("the " + std::string(d.name) + " sampler refuses " + (p.empty() ? "its stream" : p) +
+                                  " (it gives the missing value)" +
+                                  (d.accepts ? std::string("; ") + d.accepts : std::string()));
         }
         return t.result();
     }
@@ -179,7 +184,7 @@ public:
         }
         zrng_double_fn fn = c->slot ? rec_.desc().*(c->slot) : rec_.q->rangen;
         if (!fn)
-            throw py::value_error("method " + rec_.method + " has no " + conversion +
+            throw py::value_error("engine " + rec_.method + " has no " + conversion +
                                   " conversion (see 'has' in vxalea.methods(): 0x0800 the 32-bit family, 0x1000 "
                                   "the 53- and 64-bit families and infinite)");
         Target<double> t = double_target(size, out);
@@ -204,7 +209,7 @@ public:
         }
         const ZRNG_S& d = rec_.desc();
         if ((w == 32 && !d.zrng_uint32) || (w == 64 && !d.zrng_uint64))
-            throw py::value_error("method " + rec_.method + " has no " + std::to_string(w) + "-bit output");
+            throw py::value_error("engine " + rec_.method + " has no " + std::to_string(w) + "-bit output");
         if (w == 32) return raw_of<uint32_t>(size, d.zrng_uint32);
         return raw_of<uint64_t>(size, d.zrng_uint64);
     }
@@ -336,7 +341,7 @@ half of one output.  size=None gives one Python int.)");
         method,                                                                                                     \
         [](Stream& s, py::handle size, double loc, double scale, py::handle out) {                                  \
             return s.sample(                                                                                        \
-                dist, size, out, Affine{loc, scale, false}, [](MRandPtr q) { return q->GetOneVariate##DIST(q); },   \
+                dist, size, out, Affine::checked(loc, scale), [](MRandPtr q) { return q->GetOneVariate##DIST(q); },   \
                 [](MRandPtr q) { return q->FillTheBuffer##DIST(q); }, no_params);                                        \
         },                                                                                                          \
         arg("size") = py::none(), py::kw_only(), arg("loc") = 0.0, arg("scale") = 1.0, arg("out") = py::none(),     \
@@ -345,7 +350,7 @@ half of one output.  size=None gives one Python int.)");
     c.def(
         "uniform",
         [](Stream& s, py::handle size, py::object conversion, double loc, double scale, py::handle out) {
-            Affine af{loc, scale, false};
+            Affine af = Affine::checked(loc, scale);
             if (!conversion.is_none()) return s.uniform_conversion(conversion.cast<std::string>(), size, out, af);
             return s.sample(
                 kUniform, size, out, af, [](MRandPtr q) { return q->GetOneVariateUNIFORM(q); },
@@ -368,12 +373,14 @@ half of one output.  size=None gives one Python int.)");
     c.def(
         "lognormal",
         [](Stream& s, py::handle size, double loc, double scale, py::handle out) {
-            if (loc == 0.0 && scale == 1.0)
+            Affine af = Affine::checked(loc, scale);
+            if (af.identity())
                 return s.sample(
-                    kLognormal, size, out, Affine{}, [](MRandPtr q) { return q->GetOneVariateLOGNORMAL(q); },
+                    kLognormal, size, out, af, [](MRandPtr q) { return q->GetOneVariateLOGNORMAL(q); },
                     [](MRandPtr q) { return q->FillTheBufferLOGNORMAL(q); }, no_params);
+            af.exp = runtime().fn.vxexp;
             return s.sample(
-                kLognormal, size, out, Affine{loc, scale, true},
+                kLognormal, size, out, af,
                 [](MRandPtr q) { return q->GetOneVariateNORMAL(q); },
                 [](MRandPtr q) { return q->FillTheBufferNORMAL(q); }, no_params);
         },
@@ -384,10 +391,10 @@ half of one output.  size=None gives one Python int.)");
         "weibull",
         [](Stream& s, double shape, double wscale, py::handle size, double loc, py::handle out) {
             return s.sample(
-                kWeibull, size, out, Affine{loc, 1.0, false},
+                kWeibull, size, out, Affine::checked(loc, 1.0),
                 [=](MRandPtr q) { return q->GetOneVariateWEIBULL(q, shape, wscale); },
                 [=](MRandPtr q) { return q->FillTheBufferWEIBULL(q, shape, wscale); },
-                [=] { return "shape=" + num(shape) + ", scale=" + num(wscale); });
+                [=] { return "shape " + num(shape) + ", scale " + num(wscale); });
         },
         arg("shape"), arg("scale"), arg("size") = py::none(), py::kw_only(), arg("loc") = 0.0,
         arg("out") = py::none(),
@@ -400,8 +407,8 @@ half of one output.  size=None gives one Python int.)");
         method,                                                                                                     \
         [](Stream& s, double a, py::handle size, double loc, double scale, py::handle out) {                        \
             return s.sample(                                                                                        \
-                dist, size, out, Affine{loc, scale, false}, [=](MRandPtr q) { return q->GetOneVariate##DIST(q, a); }, \
-                [=](MRandPtr q) { return q->FillTheBuffer##DIST(q, a); }, [=] { return pname "=" + num(a); });      \
+                dist, size, out, Affine::checked(loc, scale), [=](MRandPtr q) { return q->GetOneVariate##DIST(q, a); }, \
+                [=](MRandPtr q) { return q->FillTheBuffer##DIST(q, a); }, [=] { return pname " " + num(a); });      \
         },                                                                                                          \
         arg(pname), arg("size") = py::none(), py::kw_only(), arg("loc") = 0.0, arg("scale") = 1.0,                 \
         arg("out") = py::none(), doc(about, tool, params, true, #DIST).c_str())
@@ -420,9 +427,9 @@ half of one output.  size=None gives one Python int.)");
         [](Stream& s, py::handle alpha, py::handle size, double loc, double scale, py::handle out) {
             const int32_t a = as_i32(alpha, "the erlang parameter alpha");
             return s.sample(
-                kErlang, size, out, Affine{loc, scale, false}, [=](MRandPtr q) { return q->GetOneVariateERLANG(q, a); },
+                kErlang, size, out, Affine::checked(loc, scale), [=](MRandPtr q) { return q->GetOneVariateERLANG(q, a); },
                 [=](MRandPtr q) { return q->FillTheBufferERLANG(q, a); },
-                [=] { return "alpha=" + std::to_string(a); });
+                [=] { return "alpha " + std::to_string(a); });
         },
         arg("alpha"), arg("size") = py::none(), py::kw_only(), arg("loc") = 0.0, arg("scale") = 1.0,
         arg("out") = py::none(),
@@ -435,10 +442,10 @@ half of one output.  size=None gives one Python int.)");
         method,                                                                                                     \
         [](Stream& s, double a, double b, py::handle size, double loc, double scale, py::handle out) {              \
             return s.sample(                                                                                        \
-                dist, size, out, Affine{loc, scale, false},                                                         \
+                dist, size, out, Affine::checked(loc, scale),                                                         \
                 [=](MRandPtr q) { return q->GetOneVariate##DIST(q, a, b); },                                        \
                 [=](MRandPtr q) { return q->FillTheBuffer##DIST(q, a, b); },                                        \
-                [=] { return p1 "=" + num(a) + ", " p2 "=" + num(b); });                                            \
+                [=] { return p1 " " + num(a) + ", " p2 " " + num(b); });                                            \
         },                                                                                                          \
         arg(p1), arg(p2), arg("size") = py::none(), py::kw_only(), arg("loc") = 0.0, arg("scale") = 1.0,           \
         arg("out") = py::none(), doc(about, tool, params, affine, #DIST).c_str())
@@ -455,7 +462,7 @@ half of one output.  size=None gives one Python int.)");
         [](Stream& s, double p, py::handle size, py::handle out) {
             return s.sample(
                 kBernoulli, size, out, Affine{}, [=](MRandPtr q) { return q->GetOneVariateBERNOULLI(q, p); },
-                [=](MRandPtr q) { return q->FillTheBufferBERNOULLI(q, p); }, [=] { return "p=" + num(p); });
+                [=](MRandPtr q) { return q->FillTheBufferBERNOULLI(q, p); }, [=] { return "p " + num(p); });
         },
         arg("p"), arg("size") = py::none(), py::kw_only(), arg("out") = py::none(),
         doc("1 with probability p, else 0", "bernoulli P", "p: from 0 to 1.", false, "BERNOULLI").c_str());
@@ -466,7 +473,7 @@ half of one output.  size=None gives one Python int.)");
             return s.sample(
                 kBinomial, size, out, Affine{}, [=](MRandPtr q) { return q->GetOneVariateBINOMIAL(q, nl, p); },
                 [=](MRandPtr q) { return q->FillTheBufferBINOMIAL(q, nl, p); },
-                [=] { return "n=" + std::to_string(nl) + ", p=" + num(p); });
+                [=] { return "n " + std::to_string(nl) + ", p " + num(p); });
         },
         arg("n"), arg("p"), arg("size") = py::none(), py::kw_only(), arg("out") = py::none(),
         doc("Successes in n trials", "binomial N P", "n: trials, 0 or more.  p: from 0 to 1.", false, "BINOMIAL")
@@ -478,7 +485,7 @@ half of one output.  size=None gives one Python int.)");
                 kNegbinomial, size, out, Affine{},
                 [=](MRandPtr q) { return q->GetOneVariateNEGBINOMIAL(q, prob, num_succ); },
                 [=](MRandPtr q) { return q->FillTheBufferNEGBINOMIAL(q, prob, num_succ); },
-                [=] { return "prob_succ=" + num(prob) + ", num_succ=" + num(num_succ); });
+                [=] { return "prob_succ " + num(prob) + ", num_succ " + num(num_succ); });
         },
         arg("prob_succ"), arg("num_succ"), arg("size") = py::none(), py::kw_only(), arg("out") = py::none(),
         doc("Failures before the num_succ-th success", "negbinomial PROB_SUCC NUM_SUCC",
@@ -490,7 +497,7 @@ half of one output.  size=None gives one Python int.)");
         [](Stream& s, double pr, py::handle size, py::handle out) {
             return s.sample(
                 kGeometric, size, out, Affine{}, [=](MRandPtr q) { return q->GetOneVariateGEOMETRIC(q, pr); },
-                [=](MRandPtr q) { return q->FillTheBufferGEOMETRIC(q, pr); }, [=] { return "pr=" + num(pr); });
+                [=](MRandPtr q) { return q->FillTheBufferGEOMETRIC(q, pr); }, [=] { return "pr " + num(pr); });
         },
         arg("pr"), arg("size") = py::none(), py::kw_only(), arg("out") = py::none(),
         doc("Trials up to the first success", "geometric PR", "pr: above 0, at most 1.", false, "GEOMETRIC").c_str());
@@ -504,7 +511,7 @@ half of one output.  size=None gives one Python int.)");
                 kHypergeometric, size, out, Affine{},
                 [=](MRandPtr q) { return q->GetOneVariateHYPERGEOMETRIC(q, a, b, d); },
                 [=](MRandPtr q) { return q->FillTheBufferHYPERGEOMETRIC(q, a, b, d); },
-                [=] { return "nn=" + std::to_string(a) + ", n=" + std::to_string(b) + ", k=" + std::to_string(d); });
+                [=] { return "nn " + std::to_string(a) + ", n " + std::to_string(b) + ", k " + std::to_string(d); });
         },
         arg("nn"), arg("n"), arg("k"), arg("size") = py::none(), py::kw_only(), arg("out") = py::none(),
         doc("Marked items among k drawn from nn of which n are marked", "hypergeometric NN N K",
@@ -517,7 +524,7 @@ half of one output.  size=None gives one Python int.)");
         [](Stream& s, double lam, py::handle size, py::handle out) {
             return s.sample(
                 kPoisson, size, out, Affine{}, [=](MRandPtr q) { return q->GetOneVariatePOISSON(q, lam); },
-                [=](MRandPtr q) { return q->FillTheBufferPOISSON(q, lam); }, [=] { return "lam=" + num(lam); });
+                [=](MRandPtr q) { return q->FillTheBufferPOISSON(q, lam); }, [=] { return "lam " + num(lam); });
         },
         arg("lam"), arg("size") = py::none(), py::kw_only(), arg("out") = py::none(),
         doc("Poisson with mean lam", "poisson LAMBDA", "lam: the mean (the tool's lambda), 0 or more and finite.",
@@ -535,7 +542,7 @@ half of one output.  size=None gives one Python int.)");
                 kTable, size, out, Affine{},
                 [=](MRandPtr q) { return q->GetOneVariateTABLE(q, count, const_cast<double*>(data)); },
                 [=](MRandPtr q) { return q->FillTheBufferTABLE(q, count, const_cast<double*>(data)); },
-                [=] { return std::to_string(count) + " probabilities"; });
+                [=] { return "a table of " + std::to_string(count) + " probabilities"; });
         },
         arg("probs"), arg("size") = py::none(), py::kw_only(), arg("out") = py::none(),
         doc("Index 1 .. len(probs) + 1 from the probabilities probs", "table --table P1,P2,...",

@@ -25,12 +25,10 @@ class MethodInfo(TypedDict):
     has: int
     max_seed: int
     max_key: int
-    takes_key: bool
-    key_limit: int
-    takes_thread: bool
-    thread_limit: int
-    folded: bool
     statistical: bool
+    key_max: Optional[int]
+    thread_max: Optional[int]
+    thread_folded_into_key: bool
 
 def methods() -> list[MethodInfo]: ...
 def task_substream(
