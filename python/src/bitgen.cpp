@@ -87,22 +87,22 @@ public:
                                   "statistical engine (see 'statistical' in vxalea.methods())");
     }
 
-    static std::unique_ptr<BitGenerator> open(const std::string& method, py::handle seed, py::handle key,
-                                              py::handle thread)
+    static std::unique_ptr<BitGenerator> open(const std::string& method, py::object seed, py::object key,
+                                              py::object thread)
     {
         Engine e = engine(method);
         refuse_unfit(e);
         return std::make_unique<BitGenerator>(e, check_ids(e, seed, key, thread), nullptr);
     }
-    static std::unique_ptr<BitGenerator> for_task(py::handle experiment_seed, py::handle task,
-                                                  const std::string& method, py::handle sub)
+    static std::unique_ptr<BitGenerator> for_task(py::object experiment_seed, py::object task,
+                                                  const std::string& method, py::object sub)
     {
         Engine e = engine(method);
         refuse_unfit(e);
         return std::make_unique<BitGenerator>(e, task_ids(e, experiment_seed, task, sub), nullptr);
     }
 
-    std::vector<std::unique_ptr<BitGenerator>> spawn(py::handle count)
+    std::vector<std::unique_ptr<BitGenerator>> spawn(py::object count)
     {
         const uint64_t n = as_u64(count, "n_children");
         const vxalea::substream_limits& l = engine_.limits;
@@ -128,7 +128,7 @@ public:
         return children;
     }
 
-    py::object random_raw(py::handle size, bool output)
+    py::object random_raw(py::object size, bool output)
     {
         /* numpy's Generator holds this same lock around its calls. */
         lock_.attr("acquire")();

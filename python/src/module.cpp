@@ -79,7 +79,7 @@ thread_folded_into_key (its thread numbers share the key's word).)");
 
     m.def(
         "task_substream",
-        [](const std::string& method, py::handle experiment_seed, py::handle task, py::handle sub) {
+        [](const std::string& method, py::object experiment_seed, py::object task, py::object sub) {
             Ids ids = task_ids(engine(method), experiment_seed, task, sub);
             return py::make_tuple(ids.seed, ids.key, ids.thread);
         },
@@ -89,7 +89,7 @@ task + 1, sub), checked as Stream.for_task checks it.)");
 
     m.def(
         "murmur32",
-        [](py::handle data, py::handle seed) {
+        [](py::object data, py::object seed) {
             uint64_t s = as_u64(seed, "seed");
             if (s > UINT32_MAX) throw py::value_error("the murmur32 seed is 32 bits (at most 0xffffffff)");
             Bytes b(data);
@@ -106,7 +106,7 @@ task + 1, sub), checked as Stream.for_task checks it.)");
         "`vxalea hash murmur32`.");
     m.def(
         "murmur128",
-        [](py::handle words, py::handle seed) {
+        [](py::object words, py::object seed) {
             uint64_t s = as_u64(seed, "seed");
             py::array_t<uint64_t> w = words_of(words);
             const int n = word_count(w);
@@ -121,7 +121,7 @@ task + 1, sub), checked as Stream.for_task checks it.)");
         "The module's MurmurHash3 x64_128 of 64-bit words, as two ints (`vxalea hash murmur128 --words ...`).");
     m.def(
         "murmur64",
-        [](py::handle words, py::handle seed) {
+        [](py::object words, py::object seed) {
             uint64_t s = as_u64(seed, "seed");
             py::array_t<uint64_t> w = words_of(words);
             const int n = word_count(w);

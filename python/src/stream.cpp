@@ -114,14 +114,14 @@ class Stream {
 public:
     Stream(const Engine& e, const Ids& ids) : engine_(e), rec_(e, ids) {}
 
-    static std::unique_ptr<Stream> open(const std::string& method, py::handle seed, py::handle key,
-                                        py::handle thread)
+    static std::unique_ptr<Stream> open(const std::string& method, py::object seed, py::object key,
+                                        py::object thread)
     {
         Engine e = engine(method);
         return std::make_unique<Stream>(e, check_ids(e, seed, key, thread));
     }
-    static std::unique_ptr<Stream> for_task(py::handle experiment_seed, py::handle task, const std::string& method,
-                                            py::handle sub)
+    static std::unique_ptr<Stream> for_task(py::object experiment_seed, py::object task, const std::string& method,
+                                            py::object sub)
     {
         Engine e = engine(method);
         return std::make_unique<Stream>(e, task_ids(e, experiment_seed, task, sub));
@@ -199,7 +199,7 @@ public:
         return t.result();
     }
 
-    py::object raw(py::handle size, py::handle width)
+    py::object raw(py::object size, py::object width)
     {
         int w = rec_.wide() ? 64 : 32;
         if (!width.is_none()) {
@@ -273,21 +273,25 @@ int32_t as_i32(py::handle v, const char* what)
 }
 
 /* The docstring of a sampler: the tool's line, what it accepts, and the
- * arguments every sampler shares. */
+ * arguments every sampler shares.  Samplers without loc and scale are the
+ * discrete ones (and weibull, which takes loc in its parameter line). */
 std::string doc(const char* about, const char* tool, const char* params, bool affine, const char* symbol)
 {
-    std::string s = std::string(about) + ".\n\nThe numbers of `vxalea draw " + tool + "` for the same method, seed, key "
-                    "and thread.\n\n";
+    const std::string sym = symbol;
+    std::string s = std::string(about) + ".\n\nThe numbers of `vxalea draw " + tool +
+                    "` for the same method, seed, key and thread.\n\n";
     if (params) s += std::string(params) + "\n";
     s += "size: None for one float; an int or a tuple of ints for an array of that shape.\n";
     if (affine)
-        s += std::string("loc, scale: ") +
-             (std::string(symbol) == "LOGNORMAL" ? "exp(loc + scale * z) on the normal deviate z (the tool's --loc and --scale).\n"
-                                                 : "loc + scale * x is returned (the tool's --loc and --scale).\n");
+        s += sym == "LOGNORMAL" ? "loc, scale: exp(loc + scale * z) on the normal deviate z is returned (the tool's "
+                                  "--loc and --scale); loc finite, scale finite and above 0.\n"
+                                : "loc, scale: loc + scale * x is returned (the tool's --loc and --scale); loc finite, "
+                                  "scale finite and above 0.\n";
     s += "out: a writeable, C-contiguous float64 array filled in place and returned (size, if given, must be its "
-         "shape).\n\nArrays are filled by FillTheBuffer" + std::string(symbol) +
-         ", which gives the same values as GetOneVariate" + symbol +
-         " one at a time.  Discrete values come as whole float64 numbers, as the module makes them.";
+         "shape).\n\nArrays are filled by FillTheBuffer" + sym + ", which gives the values of GetOneVariate" + sym +
+         " one at a time.";
+    if (!affine && sym != "WEIBULL") s += "  The counts come as whole float64 numbers, as the module makes them.";
+    s += "  A parameter the sampler refuses raises ValueError and draws nothing.";
     return s;
 }
 
@@ -339,7 +343,7 @@ half of one output.  size=None gives one Python int.)");
 #define VXPY_PLAIN(method, DIST, dist, tool, about, affine)                                                         \
     c.def(                                                                                                          \
         method,                                                                                                     \
-        [](Stream& s, py::handle size, double loc, double scale, py::handle out) {                                  \
+        [](Stream& s, py::object size, double loc, double scale, py::object out) {                                  \
             return s.sample(                                                                                        \
                 dist, size, out, Affine::checked(loc, scale), [](MRandPtr q) { return q->GetOneVariate##DIST(q); },   \
                 [](MRandPtr q) { return q->FillTheBuffer##DIST(q); }, no_params);                                        \
@@ -349,7 +353,7 @@ half of one output.  size=None gives one Python int.)");
 
     c.def(
         "uniform",
-        [](Stream& s, py::handle size, py::object conversion, double loc, double scale, py::handle out) {
+        [](Stream& s, py::object size, py::object conversion, double loc, double scale, py::object out) {
             Affine af = Affine::checked(loc, scale);
             if (!conversion.is_none()) return s.uniform_conversion(conversion.cast<std::string>(), size, out, af);
             return s.sample(
@@ -372,7 +376,7 @@ half of one output.  size=None gives one Python int.)");
 
     c.def(
         "lognormal",
-        [](Stream& s, py::handle size, double loc, double scale, py::handle out) {
+        [](Stream& s, py::object size, double loc, double scale, py::object out) {
             Affine af = Affine::checked(loc, scale);
             if (af.identity())
                 return s.sample(
@@ -389,7 +393,7 @@ half of one output.  size=None gives one Python int.)");
 
     c.def(
         "weibull",
-        [](Stream& s, double shape, double wscale, py::handle size, double loc, py::handle out) {
+        [](Stream& s, double shape, double wscale, py::object size, double loc, py::object out) {
             return s.sample(
                 kWeibull, size, out, Affine::checked(loc, 1.0),
                 [=](MRandPtr q) { return q->GetOneVariateWEIBULL(q, shape, wscale); },
@@ -405,7 +409,7 @@ half of one output.  size=None gives one Python int.)");
 #define VXPY_ONE(method, DIST, dist, tool, about, pname, params)                                                    \
     c.def(                                                                                                          \
         method,                                                                                                     \
-        [](Stream& s, double a, py::handle size, double loc, double scale, py::handle out) {                        \
+        [](Stream& s, double a, py::object size, double loc, double scale, py::object out) {                        \
             return s.sample(                                                                                        \
                 dist, size, out, Affine::checked(loc, scale), [=](MRandPtr q) { return q->GetOneVariate##DIST(q, a); }, \
                 [=](MRandPtr q) { return q->FillTheBuffer##DIST(q, a); }, [=] { return pname " " + num(a); });      \
@@ -424,7 +428,7 @@ half of one output.  size=None gives one Python int.)");
 
     c.def(
         "erlang",
-        [](Stream& s, py::handle alpha, py::handle size, double loc, double scale, py::handle out) {
+        [](Stream& s, py::object alpha, py::object size, double loc, double scale, py::object out) {
             const int32_t a = as_i32(alpha, "the erlang parameter alpha");
             return s.sample(
                 kErlang, size, out, Affine::checked(loc, scale), [=](MRandPtr q) { return q->GetOneVariateERLANG(q, a); },
@@ -440,7 +444,7 @@ half of one output.  size=None gives one Python int.)");
 #define VXPY_TWO(method, DIST, dist, tool, about, p1, p2, params, affine)                                           \
     c.def(                                                                                                          \
         method,                                                                                                     \
-        [](Stream& s, double a, double b, py::handle size, double loc, double scale, py::handle out) {              \
+        [](Stream& s, double a, double b, py::object size, double loc, double scale, py::object out) {              \
             return s.sample(                                                                                        \
                 dist, size, out, Affine::checked(loc, scale),                                                         \
                 [=](MRandPtr q) { return q->GetOneVariate##DIST(q, a, b); },                                        \
@@ -459,7 +463,7 @@ half of one output.  size=None gives one Python int.)");
     /* Discrete samplers: no location or scale. */
     c.def(
         "bernoulli",
-        [](Stream& s, double p, py::handle size, py::handle out) {
+        [](Stream& s, double p, py::object size, py::object out) {
             return s.sample(
                 kBernoulli, size, out, Affine{}, [=](MRandPtr q) { return q->GetOneVariateBERNOULLI(q, p); },
                 [=](MRandPtr q) { return q->FillTheBufferBERNOULLI(q, p); }, [=] { return "p " + num(p); });
@@ -468,7 +472,7 @@ half of one output.  size=None gives one Python int.)");
         doc("1 with probability p, else 0", "bernoulli P", "p: from 0 to 1.", false, "BERNOULLI").c_str());
     c.def(
         "binomial",
-        [](Stream& s, py::handle n, double p, py::handle size, py::handle out) {
+        [](Stream& s, py::object n, double p, py::object size, py::object out) {
             const long nl = as_long(n, "the binomial parameter n");
             return s.sample(
                 kBinomial, size, out, Affine{}, [=](MRandPtr q) { return q->GetOneVariateBINOMIAL(q, nl, p); },
@@ -480,7 +484,7 @@ half of one output.  size=None gives one Python int.)");
             .c_str());
     c.def(
         "negbinomial",
-        [](Stream& s, double prob, double num_succ, py::handle size, py::handle out) {
+        [](Stream& s, double prob, double num_succ, py::object size, py::object out) {
             return s.sample(
                 kNegbinomial, size, out, Affine{},
                 [=](MRandPtr q) { return q->GetOneVariateNEGBINOMIAL(q, prob, num_succ); },
@@ -494,7 +498,7 @@ half of one output.  size=None gives one Python int.)");
             .c_str());
     c.def(
         "geometric",
-        [](Stream& s, double pr, py::handle size, py::handle out) {
+        [](Stream& s, double pr, py::object size, py::object out) {
             return s.sample(
                 kGeometric, size, out, Affine{}, [=](MRandPtr q) { return q->GetOneVariateGEOMETRIC(q, pr); },
                 [=](MRandPtr q) { return q->FillTheBufferGEOMETRIC(q, pr); }, [=] { return "pr " + num(pr); });
@@ -503,7 +507,7 @@ half of one output.  size=None gives one Python int.)");
         doc("Trials up to the first success", "geometric PR", "pr: above 0, at most 1.", false, "GEOMETRIC").c_str());
     c.def(
         "hypergeometric",
-        [](Stream& s, py::handle nn, py::handle n, py::handle k, py::handle size, py::handle out) {
+        [](Stream& s, py::object nn, py::object n, py::object k, py::object size, py::object out) {
             const long a = as_long(nn, "the hypergeometric parameter nn");
             const long b = as_long(n, "the hypergeometric parameter n");
             const long d = as_long(k, "the hypergeometric parameter k");
@@ -521,7 +525,7 @@ half of one output.  size=None gives one Python int.)");
             .c_str());
     c.def(
         "poisson",
-        [](Stream& s, double lam, py::handle size, py::handle out) {
+        [](Stream& s, double lam, py::object size, py::object out) {
             return s.sample(
                 kPoisson, size, out, Affine{}, [=](MRandPtr q) { return q->GetOneVariatePOISSON(q, lam); },
                 [=](MRandPtr q) { return q->FillTheBufferPOISSON(q, lam); }, [=] { return "lam " + num(lam); });
@@ -532,7 +536,7 @@ half of one output.  size=None gives one Python int.)");
             .c_str());
     c.def(
         "table",
-        [](Stream& s, py::handle probs, py::handle size, py::handle out) {
+        [](Stream& s, py::object probs, py::object size, py::object out) {
             py::array_t<double, py::array::c_style | py::array::forcecast> p =
                 py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(probs);
             if (!p || p.ndim() != 1) throw py::value_error("probs must be a sequence of numbers");
