@@ -14,7 +14,9 @@ std::vector<py::ssize_t> shape_of(py::handle size)
         if (n > static_cast<uint64_t>(PY_SSIZE_T_MAX)) throw py::value_error("size " + std::to_string(n) + " is too large");
         shape.push_back(static_cast<py::ssize_t>(n));
     };
-    if (PyIndex_Check(size.ptr())) {
+    /* An ndarray has __index__ too, but only a 0-d one is a single number. */
+    const bool array = py::isinstance<py::array>(size) && py::reinterpret_borrow<py::array>(size).ndim() > 0;
+    if (!array && PyIndex_Check(size.ptr())) {
         dim(size);
     } else if (py::isinstance<py::sequence>(size) && !py::isinstance<py::str>(size)) {
         for (py::handle v : py::reinterpret_borrow<py::sequence>(size)) dim(v);

@@ -115,9 +115,11 @@ public:
         {
             std::lock_guard<std::mutex> g(family_->mu);
             first = family_->next_key;
-            if (n > 0 && (first > l.max_key || n - 1 > l.max_key - first))
-                throw py::value_error("spawn(" + std::to_string(n) + ") needs keys from " + std::to_string(first) +
-                                      " on, beyond the keys " + engine_.name() + " keeps apart, 0 to " +
+            /* 0: the counter went past the largest key and wrapped. */
+            if (n > 0 && (first == 0 || first > l.max_key || n - 1 > l.max_key - first))
+                throw py::value_error("spawn(" + std::to_string(n) + ") needs " + std::to_string(n) +
+                                      " keys after the family's last, " + std::to_string(first - 1) +
+                                      ", beyond the keys " + engine_.name() + " keeps apart, 0 to " +
                                       std::to_string(l.max_key));
             family_->next_key = first + n;
         }

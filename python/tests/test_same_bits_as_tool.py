@@ -45,7 +45,7 @@ def drawn_in_pieces(stream, name, args, **shift):
     """N values as single values, small arrays of several shapes, out= and
     one larger rest."""
     draw = getattr(stream, name)
-    parts = [np.array([draw(*args, **shift)]), draw(*args, size=2, **shift), draw(*args, size=(1, 3), **shift).ravel()]
+    parts = [np.array([draw(*args, **shift)]), draw(*args, size=np.int64(2), **shift), draw(*args, size=(1, 3), **shift).ravel()]
     out = np.empty(7)
     assert draw(*args, out=out, **shift) is out
     parts += [out, np.array([draw(*args, **shift)])]
@@ -97,7 +97,7 @@ AVAILABLE = [m["name"] for m in vxalea.methods() if m["available"]]
 def test_raw_outputs(tool, method):
     expected = tool.words("raw", *tool.stream_args(method, 99), "-n", 40)
     s = vxalea.Stream(method, seed=99)
-    got = np.concatenate([s.raw(size=3), np.array([s.raw()], dtype=np.uint64), s.raw(size=(4, 9)).ravel()])
+    got = np.concatenate([s.raw(size=3), np.array([s.raw()], dtype=np.uint64), s.raw(size=np.array([4, 9])).ravel()])
     assert s.raw(size=1).dtype == (np.uint64 if s.bits > 32 else np.uint32)
     np.testing.assert_array_equal(got.astype(np.uint64), expected)
 
