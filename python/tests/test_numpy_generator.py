@@ -1,0 +1,77 @@
+"""numpy.random.Generator on vxalea.BitGenerator: numpy's own formulas on the
+engine's outputs, children spawned on keys of their own, and task streams."""
+import itertools
+
+import numpy as np
+import pytest
+
+import vxalea
+
+N = 1000
+
+
+def generator(method, **ids):
+    return np.random.Generator(vxalea.BitGenerator(method, **ids))
+
+
+@pytest.mark.parametrize("method", ["MT64", "FRY4X64", "PCG64I", "XOR128"])
+def test_64_bit_engines(method):
+    raw = vxalea.BitGenerator(method, seed=7).random_raw(N)
+    np.testing.assert_array_equal(raw, vxalea.Stream(method, seed=7).raw(N))
+    # random() is (raw >> 11) * 2**-53; full-range integers are the outputs,
+    # a uint32 the high half of one.
+    np.testing.assert_array_equal(generator(method, seed=7).random(N), (raw >> np.uint64(11)) * 2.0**-53)
+    np.testing.assert_array_equal(generator(method, seed=7).integers(0, 2**64, N, dtype=np.uint64), raw)
+    np.testing.assert_array_equal(generator(method, seed=7).integers(0, 2**32, N, dtype=np.uint32), raw >> np.uint64(32))
+
+
+@pytest.mark.parametrize("method", ["MT32", "PCG32I", "FRY2X32"])
+def test_32_bit_engines(method):
+    raw = vxalea.BitGenerator(method, seed=7).random_raw(2 * N)
+    assert raw.max() < 2**32
+    np.testing.assert_array_equal(raw, vxalea.Stream(method, seed=7).raw(2 * N))
+    # A 64-bit word is two outputs, the first in the high half.
+    words = (raw[0::2] << np.uint64(32)) | raw[1::2]
+    np.testing.assert_array_equal(generator(method, seed=7).random(N), (words >> np.uint64(11)) * 2.0**-53)
+    np.testing.assert_array_equal(generator(method, seed=7).integers(0, 2**64, N, dtype=np.uint64), words)
+    np.testing.assert_array_equal(generator(method, seed=7).integers(0, 2**32, 2 * N, dtype=np.uint32), raw)
+
+
+def test_spawned_children_are_the_substreams_of_fresh_keys():
+    parent = vxalea.BitGenerator("FRY4X64", seed=3, key=10)
+    children = parent.spawn(3)
+    grandchildren = children[1].spawn(2)
+    later = parent.spawn(1)
+    family = children + grandchildren + later
+    assert [c.key for c in family] == [11, 12, 13, 14, 15, 16]
+    for c in family:
+        assert (c.method, c.seed, c.thread) == ("FRY4X64", 3, 0)
+        np.testing.assert_array_equal(
+            c.random_raw(50), vxalea.BitGenerator("FRY4X64", seed=3, key=c.key).random_raw(50))
+    clock = vxalea.BitGenerator("PCG32I", thread=5)
+    assert [(c.seed, c.key, c.thread) for c in clock.spawn(2)] == [(clock.seed, 1, 5), (clock.seed, 2, 5)]
+
+
+def test_spawned_children_are_uncorrelated():
+    """Pearson correlation of 20000 uniforms of every pair of the parent and
+    six children; under independence r is about N(0, 1/n), so |r| < 5/sqrt(n)
+    fails falsely with probability 5.7e-7 per pair, 1.2e-5 for the 21 pairs."""
+    n = 20000
+    parent = vxalea.BitGenerator("MT64", seed=2024)
+    streams = [np.random.Generator(b).random(n) for b in [parent] + parent.spawn(6)]
+    for a, b in itertools.combinations(streams, 2):
+        assert abs(np.corrcoef(a, b)[0, 1]) < 5 / np.sqrt(n)
+        assert len(np.intersect1d(a, b)) == 0
+
+
+# method, experiment seed, task, sub
+TASKS = [("MT64", 2026, 0, 0), ("MT64", 2026, 4999, 3), ("PCG32I", 77, 1022, 2097151), ("FRY2X32", 5, 12, 0)]
+
+
+@pytest.mark.parametrize("method, seed, task, sub", TASKS)
+def test_task_k_is_key_k_plus_1(method, seed, task, sub):
+    assert vxalea.task_substream(method, seed, task, sub) == (seed, task + 1, sub)
+    expected = vxalea.Stream(method, seed=seed, key=task + 1, thread=sub).raw(20)
+    np.testing.assert_array_equal(vxalea.Stream.for_task(seed, task, method=method, sub=sub).raw(20), expected)
+    b = vxalea.BitGenerator.for_task(seed, task, method=method, sub=sub)
+    np.testing.assert_array_equal(b.random_raw(20), expected)
