@@ -6,6 +6,8 @@
 #include <memory>
 #include <utility>
 
+#include "subs/engines/zrnglist.h"
+
 namespace vxpy {
 namespace {
 
@@ -99,29 +101,11 @@ Runtime& runtime() { return *g_runtime; }
 
 const std::vector<EngineName>& engine_names()
 {
-    /* The names and aliases the module's method table accepts, in the order
-     * `vxalea methods` lists them; a test compares the two. */
-    static const std::vector<EngineName> names = {
-        {"MTHYBRID", {}},
-        {"MT1998", {}},
-        {"MT32", {"MT2002"}},
-        {"MT64", {"MT"}},
-        {"MH3", {}},
-        {"PCG32I", {}},
-        {"PCG64I", {"PCG"}},
-        {"RDRAND", {"HARDWARE", "HARD", "TRNG"}},
-        {"FRY2X32", {"THREEFRY2X32"}},
-        {"FRY2X64", {"THREEFRY2X64", "TF2"}},
-        {"FRY4X64", {"THREEFRY4X64", "THREEFRY", "TF4", "TF"}},
-        {"XOR64", {}},
-        {"XOR128", {}},
-        {"XOR1024", {}},
-        {"XOR4096", {}},
-        {"XORGENS", {}},
-        {"SUBKEY32", {}},
-        {"SUBKEY64", {}},
-        {"TORVEL", {}},
-    };
+    /* The module's own engine list, so the names and aliases are those
+     * method selection accepts, in the order `vxalea methods` lists them. */
+#define VX_NAME_AND_ALIASES(NAME, ...) {#NAME, {__VA_ARGS__}},
+    static const std::vector<EngineName> names = {VX_ENGINE_LIST(VX_NAME_AND_ALIASES)};
+#undef VX_NAME_AND_ALIASES
     return names;
 }
 
@@ -138,8 +122,8 @@ Engine describe(const EngineName& n)
     Engine e;
     e.names = &n;
     setup(&e.desc, 0);
-    /* An engine that cannot run may leave its operations unset. */
-    if (e.available() && e.desc.zrng_blob_size) e.blob_size = e.desc.zrng_blob_size();
+    /* Every descriptor states its blob size, available or not (TORVEL's is 8). */
+    if (e.desc.zrng_blob_size) e.blob_size = e.desc.zrng_blob_size();
     e.limits = vxalea::limits_of(e.desc);
     rt.clear_journal();
     return e;
