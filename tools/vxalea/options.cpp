@@ -209,6 +209,7 @@ StreamOptions streamOptions(const Options& o)
     if (auto v = o.value("method")) s.method = *v;
     if (o.has("seed") && o.has("int-seed")) throw UsageError("--int-seed is another name for --seed; give one of them");
     const char* seedName = o.has("seed") ? "--seed" : "--int-seed";
+    s.seedOption = seedName;
     if (auto v = o.value(o.has("seed") ? "seed" : "int-seed")) {
         try {
             s.seed = parseU64(*v, seedName, 1);

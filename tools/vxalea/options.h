@@ -73,6 +73,7 @@ std::vector<std::string> splitList(const std::string& text); /* comma-separated 
 struct StreamOptions {
     std::optional<std::string> method;
     std::optional<uint64_t> seed;     /* --seed or --int-seed: the integer seed */
+    std::string seedOption = "--seed"; /* which of the two, for messages */
     std::optional<double> userSeed;   /* --user-seed: through the module's conversion */
     std::optional<uint64_t> key;
     std::optional<uint64_t> thread;

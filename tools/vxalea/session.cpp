@@ -133,9 +133,9 @@ void Stream::check(const Session& s, const StreamOptions& o) const
     }
     if (o.seed) {
         if (!(d.zrng_has & (ZRNG_HAS_SEED_32 | ZRNG_HAS_SEED_64)))
-            throw UsageError("engine " + engine + " takes no seed; leave --seed out");
+            throw UsageError("engine " + engine + " takes no seed; leave " + o.seedOption + " out");
         if (*o.seed > d.zrng_max_seed)
-            throw UsageError("--seed " + std::to_string(*o.seed) + " is above " + engine + "'s largest seed, " +
+            throw UsageError(o.seedOption + " " + std::to_string(*o.seed) + " is above " + engine + "'s largest seed, " +
                              std::to_string(d.zrng_max_seed) + "; --lenient hands it to the module anyway");
     }
     const vxalea::substream_limits l = vxalea::limits_of(d);
