@@ -1,6 +1,9 @@
-/* vxalea draw: variates of one distribution from one stream, one at a time
- * or through the buffer form. */
+/* vxalea draw: variates of one distribution from one stream, drawn a block
+ * at a time through FillTheBuffer<DIST> (the numbers of one-at-a-time calls,
+ * by the samplers' contract). */
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
 
 #include "commands.h"
 #include "distributions.h"
@@ -22,53 +25,64 @@ const Distribution& distributionArgument(const Options& o, std::vector<std::stri
     return *d;
 }
 
-/* Buffer size of --buffer, 0 when absent. */
+Parameters distributionParameters(const Options& o, const Distribution& d, const std::vector<std::string>& words)
+{
+    return parseParameters(d, words, o.value("table"), o.value("loc"), o.value("scale"));
+}
+
 uint64_t bufferOption(const Options& o)
 {
     auto v = o.value("buffer");
-    if (!v) return 0;
-    uint64_t b = parseU64(*v, "--buffer");
-    if (b < 1 || b > (1u << 24)) throw UsageError("--buffer must be from 1 to 16777216 values, not " + *v);
-    return b;
+    return v ? parseU64(*v, "--buffer", 1, kMaxBuffer) : kDefaultBuffer;
+}
+
+[[noreturn]] void refuseMissing(const Sampler& sampler)
+{
+    const Distribution& d = sampler.distribution();
+    throw UsageError("the " + std::string(d.name) + " sampler refuses " + describeParameters(d, sampler.parameters()) +
+                     " (it gives the missing value); see 'vxalea draw --help' for the parameters, or --lenient "
+                     "to write the missing values");
+}
+
+void noteAccuracy(const Sampler& sampler, bool quiet)
+{
+    if (quiet) return;
+    std::string note = accuracyNote(sampler.distribution(), sampler.parameters());
+    if (!note.empty()) std::fprintf(stderr, "vxalea: note: %s\n", note.c_str());
 }
 
 int cmdDraw(const Options& o)
 {
-    allowOnly(o, streamOptionNames({"buffer", "table"}));
+    allowOnly(o, streamOptionNames({"buffer", "table", "loc", "scale"}));
     std::vector<std::string> words;
     const Distribution& dist = distributionArgument(o, words);
-    Parameters params = parseParameters(dist, words, o.value("table").value_or(""), o.has("table"));
+    Parameters params = distributionParameters(o, dist, words);
     StreamOptions so = streamOptions(o);
     OutputOptions out = outputOptions(o);
-    uint64_t buffer = bufferOption(o);
+    const uint64_t block = std::min(bufferOption(o), out.endless ? kMaxBuffer : std::max<uint64_t>(out.count, 1));
 
     Session session(o);
     Stream stream(session, so);
     Sampler sampler(session, dist, std::move(params));
     MRandPtr q = stream.get();
-    Writer w(out.format);
-    if (buffer == 0) {
-        for (uint64_t i = 0; out.endless || i < out.count; ++i)
-            if (!w.put(sampler.one(q))) break;
-    } else {
-        std::vector<double> values(buffer);
-        q->VBuffer = values.data();
-        for (uint64_t done = 0; out.endless || done < out.count;) {
-            uint64_t m = out.endless ? buffer : std::min(buffer, out.count - done);
-            q->NBuffer = static_cast<int64_t>(m);
-            int rc = sampler.fill(q);
-            if (rc != 0) {
-                q->VBuffer = nullptr;
-                throw RunError("FillTheBuffer" + std::string(dist.symbol) + " returned " + std::to_string(rc));
-            }
-            bool open = true;
-            for (uint64_t k = 0; k < m && open; ++k) open = w.put(values[k]);
-            if (!open) break;
-            done += m;
+    std::vector<double> values(block);
+    bool first = true;
+    Writer w(out.format, out.progress);
+    for (uint64_t done = 0; out.endless || done < out.count;) {
+        const uint64_t m = out.endless ? block : std::min(block, out.count - done);
+        int rc = sampler.fill(q, values.data(), static_cast<int64_t>(m));
+        if (rc != 0) throw RunError("FillTheBuffer" + std::string(dist.symbol) + " returned " + std::to_string(rc));
+        if (first) {
+            /* Nothing is out yet: a refused parameter stops the run here. */
+            uint64_t bits;
+            std::memcpy(&bits, &values[0], sizeof bits);
+            if (bits == kMissingBits && !so.lenient) refuseMissing(sampler);
+            stream.reportSeed(session, so);
+            noteAccuracy(sampler, so.quiet);
+            first = false;
         }
-        /* The vector goes before the stream does. */
-        q->VBuffer = nullptr;
-        q->NBuffer = 0;
+        if (!w.put(values.data(), m)) break;
+        done += m;
     }
     w.finish();
     return reportStreamStatus(stream.status());

@@ -46,10 +46,7 @@ int cmdHash(const Options& o)
         if (o.has("words")) throw UsageError("murmur32 hashes bytes from a file or stdin; --words is for murmur64/128");
         if (o.positional.size() > 2) throw UsageError("murmur32 hashes one file at a time, got '" + o.positional[2] + "'");
         uint64_t seed = 0;
-        if (auto s = o.value("seed")) {
-            seed = parseU64(*s, "--seed");
-            if (seed > UINT32_MAX) throw UsageError("the murmur32 seed is 32 bits (at most 0xffffffff), not " + *s);
-        }
+        if (auto s = o.value("seed")) seed = parseU64(*s, "the murmur32 --seed", 0, UINT32_MAX);
         std::string path = o.positional.size() > 1 ? o.positional[1] : "-";
         Session session(o);
         auto murmur32 = session.function<uint32_t (*)(const void*, int, uint32_t)>("zmurmur32");

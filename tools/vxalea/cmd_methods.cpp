@@ -35,6 +35,21 @@ std::string jsonString(const std::string& s)
     return out + "\"";
 }
 
+/* "0..1023", or "-" for an engine that takes none. */
+std::string range(bool takes, uint64_t max)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "0..%" PRIu64, max);
+    return takes ? text : "-";
+}
+
+std::string jsonRange(bool takes, uint64_t max)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "\"%" PRIu64 "\"", max);
+    return takes ? text : "null";
+}
+
 } // namespace
 
 int cmdMethods(const Options& o)
@@ -45,12 +60,13 @@ int cmdMethods(const Options& o)
     Session session(o);
     std::vector<EngineInfo> engines = describeEngines(session);
     std::string out;
-    char line[512];
+    char line[640];
     if (o.has("json")) {
         out += "[\n";
         for (size_t i = 0; i < engines.size(); ++i) {
             const EngineInfo& e = engines[i];
             const ZRNG_S& d = e.descriptor;
+            const vxalea::substream_limits& l = e.limits;
             std::string aliases = "[";
             for (const char* a : e.names->aliases) {
                 if (aliases.size() > 1) aliases += ", ";
@@ -58,25 +74,32 @@ int cmdMethods(const Options& o)
             }
             aliases += "]";
             std::snprintf(line, sizeof line,
-                          "  {\"name\": %s, \"aliases\": %s, \"available\": %s, \"label\": %s, \"bits\": %u, "
-                          "\"state_size\": %zu, \"blob_size\": %zu, \"has\": \"0x%04" PRIx64 "\", "
-                          "\"max_seed\": \"0x%" PRIx64 "\", \"max_key\": \"0x%" PRIx64 "\"}%s\n",
+                          "  {\"name\": %s, \"aliases\": %s, \"available\": %s, \"statistical\": %s, "
+                          "\"label\": %s, \"bits\": %u, \"state_size\": %zu, \"blob_size\": %zu, "
+                          "\"has\": \"0x%04" PRIx64 "\", \"max_seed\": \"0x%" PRIx64 "\", "
+                          "\"max_key\": \"0x%" PRIx64 "\", \"key_max\": %s, \"thread_max\": %s, "
+                          "\"thread_folded_into_key\": %s}%s\n",
                           jsonString(e.names->name).c_str(), aliases.c_str(), e.available() ? "true" : "false",
-                          jsonString(e.label()).c_str(), d.zrng_bits, d.zrng_state_size, e.blobSize, d.zrng_has,
-                          d.zrng_max_seed, d.zrng_max_key, i + 1 < engines.size() ? "," : "");
+                          e.statistical() ? "true" : "false", jsonString(e.label()).c_str(), d.zrng_bits,
+                          d.zrng_state_size, e.blobSize, d.zrng_has, d.zrng_max_seed, d.zrng_max_key,
+                          jsonRange(l.takes_key, l.max_key).c_str(), jsonRange(l.takes_thread, l.max_thread).c_str(),
+                          l.folded ? "true" : "false", i + 1 < engines.size() ? "," : "");
             out += line;
         }
         out += "]\n";
     } else {
-        std::snprintf(line, sizeof line, "%-9s %-11s %4s %5s %5s %6s %18s %18s  %-28s %s\n", "NAME", "STATUS", "BITS",
-                      "STATE", "BLOB", "HAS", "MAX SEED", "MAX KEY", "ALIASES", "LABEL");
+        std::snprintf(line, sizeof line, "%-9s %-11s %-6s %4s %5s %5s %6s %18s  %-23s %-23s %-28s %s\n", "NAME",
+                      "STATUS", "RANDOM", "BITS", "STATE", "BLOB", "HAS", "MAX SEED", "KEYS", "THREADS", "ALIASES",
+                      "LABEL");
         out += line;
         for (const EngineInfo& e : engines) {
             const ZRNG_S& d = e.descriptor;
+            const vxalea::substream_limits& l = e.limits;
             std::snprintf(line, sizeof line,
-                          "%-9s %-11s %4u %5zu %5zu 0x%04" PRIx64 " 0x%016" PRIx64 " 0x%016" PRIx64 "  %-28s %s\n",
-                          e.names->name, e.available() ? "available" : "unavailable", d.zrng_bits,
-                          d.zrng_state_size, e.blobSize, d.zrng_has, d.zrng_max_seed, d.zrng_max_key,
+                          "%-9s %-11s %-6s %4u %5zu %5zu 0x%04" PRIx64 " 0x%016" PRIx64 "  %-23s %-23s %-28s %s\n",
+                          e.names->name, e.available() ? "available" : "unavailable", e.statistical() ? "yes" : "no",
+                          d.zrng_bits, d.zrng_state_size, e.blobSize, d.zrng_has, d.zrng_max_seed,
+                          range(l.takes_key, l.max_key).c_str(), range(l.takes_thread, l.max_thread).c_str(),
                           e.names->aliases.empty() ? "-" : aliasList(*e.names, ",").c_str(),
                           e.label().empty() ? "-" : e.label().c_str());
             out += line;

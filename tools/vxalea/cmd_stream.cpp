@@ -1,8 +1,10 @@
 /* vxalea raw and vxalea uniform: the descriptor's integers and doubles on
  * one initialized stream. */
+#include <algorithm>
 #include <cstring>
 
 #include "commands.h"
+#include "distributions.h"
 #include "output.h"
 #include "session.h"
 
@@ -53,6 +55,25 @@ void noArguments(const Options& o)
                          " --help'");
 }
 
+/* Values per block for raw and the conversions: the descriptor call runs
+ * in a tight loop into the block, the writer formats the block. */
+constexpr size_t kBlock = 8192;
+
+template <class T, class Fill>
+int writeBlocks(const OutputOptions& out, const Stream& stream, Fill fill)
+{
+    std::vector<T> block(kBlock);
+    Writer w(out.format, out.progress);
+    for (uint64_t done = 0; out.endless || done < out.count;) {
+        const size_t m = out.endless ? kBlock : static_cast<size_t>(std::min<uint64_t>(kBlock, out.count - done));
+        fill(block.data(), m);
+        if (!w.put(block.data(), m)) break;
+        done += m;
+    }
+    w.finish();
+    return reportStreamStatus(stream.status());
+}
+
 } // namespace
 
 int cmdRaw(const Options& o)
@@ -77,17 +98,15 @@ int cmdRaw(const Options& o)
     if ((width == 32 && !d.zrng_uint32) || (width == 64 && !d.zrng_uint64))
         throw UsageError("engine " + stream.methodName() + " has no " + std::to_string(width) +
                          "-bit output; try the other --width");
+    stream.reportSeed(session, so);
     void* blob = stream.get()->Blob;
-    Writer w(out.format);
-    if (width == 32) {
-        for (uint64_t i = 0; out.endless || i < out.count; ++i)
-            if (!w.put(d.zrng_uint32(blob))) break;
-    } else {
-        for (uint64_t i = 0; out.endless || i < out.count; ++i)
-            if (!w.put(d.zrng_uint64(blob))) break;
-    }
-    w.finish();
-    return reportStreamStatus(stream.status());
+    if (width == 32)
+        return writeBlocks<uint32_t>(out, stream, [next = d.zrng_uint32, blob](uint32_t* v, size_t m) {
+            for (size_t k = 0; k < m; ++k) v[k] = next(blob);
+        });
+    return writeBlocks<uint64_t>(out, stream, [next = d.zrng_uint64, blob](uint64_t* v, size_t m) {
+        for (size_t k = 0; k < m; ++k) v[k] = next(blob);
+    });
 }
 
 int cmdUniform(const Options& o)
@@ -107,17 +126,24 @@ int cmdUniform(const Options& o)
     Session session(o);
     Stream stream(session, so);
     MRandPtr q = stream.get();
-    zrng_double_fn fn = conv->slot ? stream.descriptor().*(conv->slot) : q->rangen;
+    if (!conv->slot) {
+        /* The stream's own uniform is FillTheBufferUNIFORM's, a block at a
+         * time. */
+        stream.reportSeed(session, so);
+        Sampler sampler(session, *findDistribution("uniform"), Parameters{});
+        return writeBlocks<double>(out, stream,
+                                   [&sampler, q](double* v, size_t m) { sampler.fill(q, v, static_cast<int64_t>(m)); });
+    }
+    zrng_double_fn fn = stream.descriptor().*(conv->slot);
     if (!fn)
         throw UsageError("engine " + stream.methodName() + " leaves the " + conv->name +
                          " conversion empty; see 'vxalea methods' for its capability bits (0x0800: 32-bit family, "
                          "0x1000: 53/64-bit family and infinite)");
+    stream.reportSeed(session, so);
     void* blob = q->Blob;
-    Writer w(out.format);
-    for (uint64_t i = 0; out.endless || i < out.count; ++i)
-        if (!w.put(fn(blob))) break;
-    w.finish();
-    return reportStreamStatus(stream.status());
+    return writeBlocks<double>(out, stream, [fn, blob](double* v, size_t m) {
+        for (size_t k = 0; k < m; ++k) v[k] = fn(blob);
+    });
 }
 
 } // namespace vxcli

@@ -1,7 +1,9 @@
 #include "distributions.h"
 
+#include <algorithm>
 #include <cctype>
 #include <climits>
+#include <cmath>
 
 namespace vxcli {
 
@@ -9,29 +11,35 @@ const std::vector<Distribution>& distributions()
 {
     using K = ParamKind;
     using S = Signature;
+    constexpr Shift L = Shift::Linear;
+    constexpr Shift None = Shift::None;
     static const std::vector<Distribution> table = {
-        {"uniform", "UNIFORM", S::None, {}, "the stream's uniform on (0, 1)"},
-        {"normal", "NORMAL", S::None, {}, "standard normal"},
-        {"lognormal", "LOGNORMAL", S::None, {}, "exp of a standard normal"},
-        {"exponential", "EXPONENTIAL", S::None, {}, "standard exponential (rate 1)"},
-        {"cauchy", "CAUCHY", S::None, {}, "standard Cauchy"},
-        {"weibull", "WEIBULL", S::DD, {{"shape", K::Double}, {"scale", K::Double}}, "Weibull"},
-        {"triangle", "TRIANGLE", S::D, {{"h", K::Double}}, "triangular on [0, 1] with mode h"},
-        {"gamma", "GAMMA", S::D, {{"alpha", K::Double}}, "gamma with shape alpha, scale 1"},
-        {"erlang", "ERLANG", S::I, {{"alpha", K::Int32}}, "gamma with a whole shape"},
-        {"chisquare", "CHISQUARE", S::D, {{"df", K::Double}}, "chi-square with df degrees of freedom"},
-        {"beta", "BETA", S::DD, {{"alpha", K::Double}, {"beta", K::Double}}, "beta on [0, 1]"},
-        {"f", "F", S::DD, {{"ndf", K::Double}, {"ddf", K::Double}}, "F with ndf and ddf degrees of freedom"},
-        {"t", "T", S::D, {{"df", K::Double}}, "Student's t with df degrees of freedom"},
-        {"bernoulli", "BERNOULLI", S::D, {{"p", K::Double}}, "1 with probability p, else 0"},
-        {"binomial", "BINOMIAL", S::LD, {{"n", K::Long}, {"p", K::Double}}, "successes in n trials"},
+        {"uniform", "UNIFORM", S::None, {}, "the stream's uniform on (0, 1)", L, "on (L, L + S)"},
+        {"normal", "NORMAL", S::None, {}, "standard normal", L, "L + S z: mean L, standard deviation S"},
+        {"lognormal", "LOGNORMAL", S::None, {}, "exp of a standard normal", Shift::LogNormal,
+         "exp(L + S z): L and S are the underlying normal's mean and sigma"},
+        {"exponential", "EXPONENTIAL", S::None, {}, "standard exponential (rate 1)", L, "L + S x: S = 1 / rate"},
+        {"cauchy", "CAUCHY", S::None, {}, "standard Cauchy", L, "L + S x: median L, half-width S"},
+        {"weibull", "WEIBULL", S::DD, {{"shape", K::Double}, {"scale", K::Double}}, "Weibull", L, "L + S x"},
+        {"triangle", "TRIANGLE", S::D, {{"h", K::Double}}, "triangular on [0, 1] with mode h", L,
+         "L + S x: on [L, L + S], mode L + S h"},
+        {"gamma", "GAMMA", S::D, {{"alpha", K::Double}}, "gamma with shape alpha, scale 1", L, "L + S x: scale S"},
+        {"erlang", "ERLANG", S::I, {{"alpha", K::Int32}}, "gamma with a whole shape", L, "L + S x: scale S"},
+        {"chisquare", "CHISQUARE", S::D, {{"df", K::Double}}, "chi-square with df degrees of freedom", L, "L + S x"},
+        {"beta", "BETA", S::DD, {{"alpha", K::Double}, {"beta", K::Double}}, "beta on [0, 1]", L,
+         "L + S x: on [L, L + S]"},
+        {"f", "F", S::DD, {{"ndf", K::Double}, {"ddf", K::Double}}, "F with ndf and ddf degrees of freedom", L,
+         "L + S x"},
+        {"t", "T", S::D, {{"df", K::Double}}, "Student's t with df degrees of freedom", L, "L + S x"},
+        {"bernoulli", "BERNOULLI", S::D, {{"p", K::Double}}, "1 with probability p, else 0", None, nullptr},
+        {"binomial", "BINOMIAL", S::LD, {{"n", K::Long}, {"p", K::Double}}, "successes in n trials", None, nullptr},
         {"negbinomial", "NEGBINOMIAL", S::DD, {{"prob_succ", K::Double}, {"num_succ", K::Double}},
-         "failures before the num_succ-th success"},
-        {"geometric", "GEOMETRIC", S::D, {{"pr", K::Double}}, "trials up to the first success"},
+         "failures before the num_succ-th success", None, nullptr},
+        {"geometric", "GEOMETRIC", S::D, {{"pr", K::Double}}, "trials up to the first success", None, nullptr},
         {"hypergeometric", "HYPERGEOMETRIC", S::LLL, {{"nn", K::Long}, {"n", K::Long}, {"k", K::Long}},
-         "marked items among k drawn from nn of which n are marked"},
-        {"poisson", "POISSON", S::D, {{"lambda", K::Double}}, "Poisson with mean lambda"},
-        {"table", "TABLE", S::Table, {}, "index 1 .. count+1 from the --table probabilities"},
+         "marked items among k drawn from nn of which n are marked", None, nullptr},
+        {"poisson", "POISSON", S::D, {{"lambda", K::Double}}, "Poisson with mean lambda", None, nullptr},
+        {"table", "TABLE", S::Table, {}, "index 1 .. count+1 from the --table probabilities", None, nullptr},
     };
     return table;
 }
@@ -56,18 +64,31 @@ std::string distributionNames()
 }
 
 Parameters parseParameters(const Distribution& d, const std::vector<std::string>& words,
-                           const std::string& tableOption, bool tableGiven)
+                           const std::optional<std::string>& table, const std::optional<std::string>& loc,
+                           const std::optional<std::string>& scale)
 {
     Parameters p;
+    p.words = words;
+    if (loc || scale) {
+        if (d.shift == Shift::None)
+            throw UsageError(std::string("--loc and --scale do not apply to ") + d.name +
+                             ", a count; they shift and scale the continuous distributions");
+        p.shifted = true;
+        if (loc) p.loc = parseDouble(*loc, "--loc");
+        if (scale) p.scale = parseDouble(*scale, "--scale");
+        if (!std::isfinite(p.loc)) throw UsageError("--loc must be a finite number, not '" + *loc + "'");
+        if (!(p.scale > 0) || !std::isfinite(p.scale))
+            throw UsageError("--scale must be a finite number above 0, not '" + *scale + "'");
+    }
     if (d.signature == Signature::Table) {
         if (!words.empty())
             throw UsageError("table takes its probabilities from --table p1,p2,..., not from '" + words[0] + "'");
-        if (!tableGiven) throw UsageError("table needs --table p1,p2,... (e.g. --table 0.2,0.3,0.5)");
-        for (const std::string& w : splitList(tableOption))
-            p.table.push_back(parseDouble(w, "a --table probability"));
+        if (!table) throw UsageError("table needs --table p1,p2,... (e.g. --table 0.2,0.3,0.5)");
+        for (const std::string& w : splitList(*table)) p.table.push_back(parseDouble(w, "a --table probability"));
+        p.words = {"--table " + *table};
         return p;
     }
-    if (tableGiven) throw UsageError("--table belongs to the table distribution, not to " + std::string(d.name));
+    if (table) throw UsageError("--table belongs to the table distribution, not to " + std::string(d.name));
     if (words.size() != d.params.size()) {
         std::string form = d.name;
         for (const ParamSpec& s : d.params) {
@@ -97,10 +118,99 @@ Parameters parseParameters(const Distribution& d, const std::vector<std::string>
     return p;
 }
 
+std::string describeParameters(const Distribution& d, const Parameters& p)
+{
+    if (d.signature == Signature::Table) return p.words.empty() ? "" : p.words[0];
+    std::string s;
+    for (size_t k = 0; k < d.params.size() && k < p.words.size(); ++k) {
+        if (!s.empty()) s += ", ";
+        s += std::string(d.params[k].name) + " " + p.words[k];
+    }
+    return s;
+}
+
+std::string accuracyNote(const Distribution& d, const Parameters& p)
+{
+    /* The thresholds are the samplers' own regime boundaries (and, for the
+     * shapes, where the cancellation in Cheng's acceptance test shows). */
+    constexpr double kShapeLimit = 1e15;
+    const std::string sym = d.symbol;
+    const auto shape = [](double a) { return a >= kShapeLimit && a < INFINITY; };
+    std::string note, largeShape;
+    if (sym == "BINOMIAL") {
+        const double n = static_cast<double>(p.l[0]), pr = p.d[0];
+        const double rare = std::min(pr, 1.0 - pr);
+        const bool accepted = p.l[0] >= 0 && pr >= 0.0 && pr <= 1.0;
+        if (accepted && p.l[0] > 300 && n * pr > 5.0 && n * (1.0 - pr) > 5.0)
+            note = "binomial with n > 300, n*p > 5 and n*(1-p) > 5 draws from a normal approximation; its "
+                   "probabilities, the tails most, are not the binomial's";
+        else if (accepted && rare > 0.0 && rare <= 1e-13)
+            note = "binomial with min(p, 1-p) <= 1e-13 loses p in exp(n*log(1-p)); the counts are biased";
+    } else if (sym == "POISSON") {
+        const double lambda = p.d[0];
+        if (lambda >= 1e306 && lambda < INFINITY)
+            note = "poisson with lambda >= about 1e306 overflows: the values are inf or 0";
+        else if (lambda >= 85.0 && lambda < INFINITY)
+            note = "poisson with lambda >= 85 draws from a rounded normal approximation; its probabilities are "
+                   "not the Poisson's";
+    } else if (sym == "GAMMA" && shape(p.d[0])) {
+        largeShape = "gamma with alpha >= 1e15";
+    } else if (sym == "CHISQUARE" && shape(0.5 * p.d[0])) {
+        largeShape = "chisquare with df >= 2e15 (a gamma shape of df/2)";
+    } else if (sym == "T" && shape(0.5 * p.d[0])) {
+        largeShape = "t with df >= 2e15 (a gamma shape of df/2)";
+    } else if (sym == "BETA" && (shape(p.d[0]) || shape(p.d[1]))) {
+        largeShape = "beta with a shape >= 1e15";
+    } else if (sym == "F" && (shape(0.5 * p.d[0]) || shape(0.5 * p.d[1]))) {
+        largeShape = "f with ndf or ddf >= 2e15 (a beta shape of half of it)";
+    } else if (sym == "NEGBINOMIAL") {
+        const double prob = p.d[0], num = p.d[1];
+        if (prob > 0.0 && prob < 1.0 && shape(num))
+            largeShape = "negbinomial with num_succ >= 1e15 (a gamma shape)";
+        else if (prob > 0.0 && prob < 1.0 && num > 0.0 && num * (1.0 - prob) / prob >= 85.0)
+            note = "negbinomial with num_succ*(1-prob_succ)/prob_succ >= 85 mostly draws its Poisson step from "
+                   "a rounded normal approximation; the probabilities are not exact";
+    } else if (sym == "HYPERGEOMETRIC") {
+        const long nn = p.l[0], n = p.l[1], k = p.l[2];
+        if (nn > 0 && n >= 0 && n <= nn && k <= nn && k >= 1000000 && k <= INT32_MAX)
+            note = "hypergeometric draws one uniform per item: " + std::to_string(k) + " uniforms per value";
+    }
+    if (!largeShape.empty())
+        note = largeShape + " loses precision to cancellation in the gamma or beta acceptance test: the values "
+                            "spread too widely";
+    if (note.empty()) return note;
+    return note + " (see docs/accuracy.md; --quiet hides this note)";
+}
+
 Sampler::Sampler(const Session& s, const Distribution& d, Parameters p) : dist_(&d), p_(std::move(p))
 {
     one_ = s.symbol(("GetOneVariate" + std::string(d.symbol)).c_str());
     fill_ = s.symbol(("FillTheBuffer" + std::string(d.symbol)).c_str());
+    if (d.shift == Shift::LogNormal && p_.shifted) {
+        fillNormal_ = s.function<int (*)(MRandPtr)>("FillTheBufferNORMAL");
+        exp_ = s.function<double (*)(double)>("vxexp");
+    }
+}
+
+int Sampler::fill(MRandPtr q, double* out, int64_t n)
+{
+    double* const vbuffer = q->VBuffer;
+    const int64_t nbuffer = q->NBuffer;
+    q->VBuffer = out;
+    q->NBuffer = n;
+    /* The lognormal is vxexp(z) of the normal sequence, so exp(L + S z) is
+     * that sequence's z shifted before the exponential, as numpy does. */
+    const int rc = fillNormal_ ? fillNormal_(q) : fillRaw(q);
+    q->VBuffer = vbuffer;
+    q->NBuffer = nbuffer;
+    if (rc != 0 || !p_.shifted) return rc;
+    const double loc = p_.loc, scale = p_.scale;
+    for (int64_t k = 0; k < n; ++k) {
+        /* The missing value stays itself, bit for bit. */
+        if (std::isnan(out[k])) continue;
+        out[k] = exp_ ? exp_(loc + scale * out[k]) : loc + scale * out[k];
+    }
+    return 0;
 }
 
 double Sampler::one(MRandPtr q)
@@ -120,7 +230,7 @@ double Sampler::one(MRandPtr q)
     return 0.0;
 }
 
-int Sampler::fill(MRandPtr q)
+int Sampler::fillRaw(MRandPtr q)
 {
     switch (dist_->signature) {
     case Signature::None: return reinterpret_cast<int (*)(MRandPtr)>(fill_)(q);

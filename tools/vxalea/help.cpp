@@ -1,9 +1,11 @@
 /* What `vxalea --help`, `vxalea SUB --help` and `vxalea --version` print. */
+#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
 #include "commands.h"
 #include "distributions.h"
+#include "output.h"
 #include "session.h"
 
 namespace vxcli {
@@ -14,19 +16,32 @@ constexpr const char* kToolVersion = "1.0.0";
 constexpr const char* kStreamOptions =
     "Stream options:\n"
     "  --method NAME     engine or alias (see 'vxalea methods'); default: the registry's\n"
-    "                    OSENV.QOR_RNG_METHOD, else MTHYBRID\n"
-    "  --seed X          seed as a double (UserSeed); absent: seed from the clock\n"
-    "  --int-seed N      integer seed (Seed, decimal or 0x hex), used when --seed is absent\n"
-    "  --key K           substream key (Key = K, UserKey = K)\n"
-    "  --thread T        thread number, a second substream dimension\n"
-    "  --crude           initialize with zrand_crude (the engine's quick uniform, if it has one)\n";
+    "                    OSENV.QOR_RNG_METHOD, else MTHYBRID.  An unknown or unavailable\n"
+    "                    name is a usage error\n"
+    "  --seed N          the stream's integer seed (Seed), 1 to the engine's largest seed\n"
+    "                    (4294967295 for 32-bit engines), decimal or 0x hex; absent: a seed\n"
+    "                    from the clock, printed on stderr so that the run can be repeated\n"
+    "  --int-seed N      another name for --seed\n"
+    "  --user-seed X     a double seed (UserSeed) through the module's conversion: a whole\n"
+    "                    number in range passes, others map by their mantissa\n"
+    "  --key K           substream key (Key), within what the engine keeps apart\n"
+    "  --thread T        thread number, a second substream dimension, likewise\n"
+    "                    ('vxalea methods' shows both ranges per engine)\n"
+    "  --crude           initialize with zrand_crude (the engine's quick uniform, if it has one)\n"
+    "  --lenient         let the module substitute instead of refusing: an unknown method runs\n"
+    "                    MTHYBRID, an ignored or folded key, thread or seed goes to the engine,\n"
+    "                    refused sampler parameters write the missing value; values are\n"
+    "                    written and a stream status other than 0 gives exit status 1\n"
+    "  --quiet           no seed line, accuracy note or progress on stderr\n";
 
 constexpr const char* kOutputOptions =
     "Output options:\n"
-    "  -n N              number of values (default 10); with --format bin, -n 0 runs until\n"
-    "                    the reader stops (e.g. | dieharder -g 200 -a)\n"
+    "  -n N              number of values (default 10); -n 0 runs until the reader stops\n"
+    "                    (e.g. | dieharder -g 200 -a)\n"
     "  --format F        text (default: one value a line, doubles as %.17g), hex (8 or 16\n"
-    "                    digits; doubles as their IEEE-754 bits) or bin (little-endian bytes only)\n";
+    "                    digits; doubles as their IEEE-754 bits) or bin (little-endian bytes only)\n"
+    "  --progress        values, bytes and rate on stderr every second and at the end\n"
+    "                    (default: when stderr is a terminal and stdout is not)\n";
 
 constexpr const char* kHostOptions =
     "Host options:\n"
@@ -36,13 +51,29 @@ constexpr const char* kHostOptions =
     "  --journal         copy every journal line to stderr as '[SEVERITY] 0xCODE text'\n";
 
 constexpr const char* kExitStatus =
-    "Exit status: 0 success; 1 values were written but the stream's status was not 0 after\n"
-    "initialization (stderr names the code: e.g. an unknown method fell back to MTHYBRID), or the\n"
-    "module could not be loaded or the output not written; 2 usage error (nothing on stdout).\n";
+    "Exit status: 0 success; 1 a problem the module or the system reports: the stream's status\n"
+    "was not 0 after initialization (nothing written; with --lenient the values are written\n"
+    "first), the module could not be loaded, or the output not written; 2 usage error (one\n"
+    "line on stderr, nothing on stdout).\n";
 
-void overview(FILE* to)
+std::string formatted(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
+
+std::string formatted(const char* fmt, ...)
 {
-    std::fprintf(to,
+    va_list a, b;
+    va_start(a, fmt);
+    va_copy(b, a);
+    const int n = std::vsnprintf(nullptr, 0, fmt, a);
+    va_end(a);
+    std::string s(n > 0 ? static_cast<size_t>(n) : 0, '\0');
+    std::vsnprintf(s.data(), s.size() + 1, fmt, b);
+    va_end(b);
+    return s;
+}
+
+std::string overview()
+{
+    return formatted(
                  "usage: vxalea SUBCOMMAND [ARGUMENTS] [OPTIONS]\n"
                  "\n"
                  "Random numbers from the vxalea module, loaded into a host of this process.\n"
@@ -64,7 +95,7 @@ void overview(FILE* to)
                  "Examples:\n"
                  "  vxalea draw gamma 2.5 --method MT64 --seed 12345 -n 10 \\\n"
                  "      --set OSENV.QOR_RNG_MESSAGES=NOTE --journal\n"
-                 "  vxalea raw --method MT32 --int-seed 5489 -n 3      # 3499211612 581869302 3890346734\n"
+                 "  vxalea raw --method MT32 --seed 5489 -n 3      # 3499211612 581869302 3890346734\n"
                  "  vxalea raw --method XOR128 -n 0 --format bin | dieharder -g 200 -a\n",
                  kStreamOptions, kOutputOptions, kHostOptions, kExitStatus);
 }
@@ -79,10 +110,14 @@ const Page kPages[] = {
     {"methods",
      "usage: vxalea methods [--json]\n"
      "\n"
-     "One row per engine: name, status (available, or unavailable when its descriptor reports\n"
-     "state size 0: the engine cannot run here and its names select MTHYBRID), bits per raw\n"
-     "output, state and blob sizes in bytes, zrng_has capability bits in hex, largest seed and\n"
-     "key (0: takes no key), label and the other names --method accepts.\n"
+     "One row per engine, read from the descriptor its set-up function fills: name, status\n"
+     "(available, or unavailable when the descriptor reports state size 0: the engine cannot\n"
+     "run here and --method refuses its names), RANDOM (no for SUBKEY32/64, an arithmetic\n"
+     "sequence that is constant with key 0, and TORVEL, reached only through ztorvel: not\n"
+     "for statistics, test batteries or benchmarks), bits per raw output, state and blob\n"
+     "sizes in bytes, zrng_has capability bits in hex, largest seed, the keys and thread\n"
+     "numbers --key and --thread take (- for none; a key-only engine folds thread numbers\n"
+     "into the key's low bits, which bounds both), the other names --method accepts, label.\n"
      "\n"
      "  --json            one JSON array of objects instead of the table\n"
      "\n"
@@ -97,14 +132,15 @@ const Page kPages[] = {
      "\n"
      "  --width 32|64     default: the engine's native width\n"
      "\n"
-     "Example: vxalea raw --method MT32 --int-seed 5489 -n 5   # the std::mt19937 sequence\n",
+     "Example: vxalea raw --method MT32 --seed 5489 -n 5   # the std::mt19937 sequence\n",
      true},
     {"uniform",
      "usage: vxalea uniform [--conversion C] [STREAM AND OUTPUT OPTIONS]\n"
      "\n"
      "Doubles from one conversion of the engine's raw output.\n"
      "\n"
-     "  --conversion C    open (default: the stream's rangen, never 0 or 1), fast, crude,\n"
+     "  --conversion C    open (default: the stream's rangen, never 0 or 1, drawn through\n"
+     "                    FillTheBufferUNIFORM), fast, crude,\n"
      "                    infinite, or one of the families\n"
      "                    32_closed_open 32_open_open 32_open_closed 32_closed_closed 32_reject_zero\n"
      "                    53_closed_open 53_open_open 53_open_closed 53_closed_closed 53_reject_zero\n"
@@ -117,17 +153,23 @@ const Page kPages[] = {
      true},
     {"draw",
      "usage: vxalea draw DIST [P1 [P2 [P3]]] [--buffer B] [--table p1,p2,...]\n"
-     "                   [STREAM AND OUTPUT OPTIONS]\n"
+     "                   [--loc L] [--scale S] [STREAM AND OUTPUT OPTIONS]\n"
      "\n"
-     "Variates of one distribution (name blind to case), parameters in the sampler's order:\n"
+     "Variates of one distribution (name blind to case), parameters in the sampler's order;\n"
+     "under each, what --loc L and --scale S make of a value x (z for a normal):\n"
      "%s"
      "\n"
-     "A parameter the sampler refuses gives the missing value: 'nan' in text,\n"
-     "fffffe0000000000 in hex.\n"
+     "Parameters the sampler refuses (its first value is the missing value) are a usage\n"
+     "error; with --lenient the missing value is written: 'nan' in text, fffffe0000000000\n"
+     "in hex.  Where the sampler's algorithm approximates the law or loses precision\n"
+     "(binomial n > 300 with n*p > 5, poisson lambda >= 85, shapes >= 1e15, ...), one note\n"
+     "on stderr says so (docs/accuracy.md has the figures).\n"
      "\n"
-     "  --buffer B        draw through FillTheBuffer<DIST>, B values a call (the same numbers\n"
-     "                    as one at a time)\n"
+     "  --buffer B        values a FillTheBuffer<DIST> call, 1 to 16777216 (default 8192; the\n"
+     "                    numbers are those of one-at-a-time calls whatever B is)\n"
      "  --table LIST      the probabilities of 'table', comma-separated\n"
+     "  --loc L, --scale S  location (default 0) and scale (above 0, default 1) of the\n"
+     "                    continuous distributions; without them the output is the sampler's\n"
      "\n"
      "Examples: vxalea draw binomial 20 0.3 --method PCG64I --seed 1 -n 5\n"
      "          vxalea draw table --table 0.2,0.3,0.5 --seed 3\n"
@@ -135,16 +177,19 @@ const Page kPages[] = {
      true},
     {"shared",
      "usage: vxalea shared --threads T [--seed S] [-n N] [--buffer B] DIST [PARAMS]\n"
-     "                     [--format F] [--set NAME=VALUE] [--journal]\n"
+     "                     [--table L] [--loc L] [--scale S] [--format F] [--lenient]\n"
+     "                     [--quiet] [--set NAME=VALUE] [--journal]\n"
      "\n"
      "The extension record's shared per-thread generators: T OS threads each attach (task 1)\n"
      "and ask for base seed S (task 2); the module seeds element i with MT64 and seed S + i\n"
      "once, for everyone.  Thread i draws N variates of DIST from element i; the values are\n"
-     "printed by thread ('thread i: v1 v2 ...'; bin: thread 0's values, then thread 1's, ...),\n"
-     "then every thread's caller detaches (task 3).  S is a 32-bit integer; 0 or absent: the\n"
-     "module's clock-based seed.  DIST and its parameters as for 'draw'.\n"
+     "formatted by each thread and printed in thread order ('thread i: v1 v2 ...'; bin:\n"
+     "thread 0's values, then thread 1's, ...), then every thread's caller detaches (task 3).\n"
+     "S is from 1 to 2147483648 - T, so that every S + i is a 32-bit seed; absent: the\n"
+     "module's clock-based seed, printed on stderr.  DIST and its parameters as for 'draw'.\n"
      "\n"
      "  --threads T       number of generators and threads, 1 to 1024\n"
+     "  -n N              values per thread, 1 to 16777216 (default 10)\n"
      "\n"
      "Example: vxalea shared --threads 4 --seed 100 -n 3 normal\n"
      "         # thread 2's values equal 'vxalea draw normal --method MT64 --seed 102 -n 3'\n",
@@ -161,15 +206,18 @@ const Page kPages[] = {
      "          vxalea hash murmur64 --words 1,2,3           # 43b0f594e22630de\n",
      false},
     {"bench",
-     "usage: vxalea bench [--quick] [--json] [--method NAME]\n"
+     "usage: vxalea bench [--quick] [--json] [--method NAME [--lenient]] [--progress | --quiet]\n"
      "\n"
      "Nanoseconds per value on this machine: for every engine its raw output at the native\n"
      "width and its rangen uniform, then every distribution (everyday parameters) on the\n"
      "stream of --method (default: the registry's, else MTHYBRID).  Unavailable engines are\n"
-     "marked so.  Timings vary from run to run; compare rows of one run.\n"
+     "marked so, and so are the engines that are not random in the statistical sense\n"
+     "(SUBKEY32/64, TORVEL).  Timings vary from run to run; compare rows of one run.\n"
      "\n"
      "  --quick           fewer values a row (a few tenths of a second in all)\n"
      "  --json            one JSON object instead of the tables\n"
+     "  --progress        the row being measured on stderr (default when stderr is a\n"
+     "                    terminal); --quiet: never\n"
      "\n"
      "Example: vxalea bench --quick --method MT64\n",
      false},
@@ -177,9 +225,9 @@ const Page kPages[] = {
 
 } // namespace
 
-void printOverview(FILE* to) { overview(to); }
+std::string overviewText() { return overview(); }
 
-bool printCommandHelp(const std::string& command, FILE* to)
+bool commandHelpText(const std::string& command, std::string& text)
 {
     for (const Page& p : kPages) {
         if (command != p.command) continue;
@@ -189,29 +237,28 @@ bool printCommandHelp(const std::string& command, FILE* to)
                 std::string params;
                 for (const ParamSpec& s : d.params) params += std::string(" ") + s.name;
                 if (d.signature == Signature::Table) params = " --table p1,p2,...";
-                char line[160];
-                std::snprintf(line, sizeof line, "  %-15s %-26s %s\n", d.name, params.c_str(), d.about);
-                list += line;
+                list += formatted("  %-15s %-26s %s\n", d.name, params.c_str(), d.about);
+                list += formatted("  %-42s %s\n", "", d.shifted ? d.shifted : "(no --loc, --scale: a count)");
             }
-            std::fprintf(to, p.text, list.c_str());
+            text = formatted(p.text, list.c_str());
         } else {
-            std::fputs(p.text, to);
+            text = p.text;
         }
-        if (p.stream) std::fprintf(to, "\n%s\n%s", kStreamOptions, kOutputOptions);
-        std::fprintf(to, "\n%s\n%s", kHostOptions, kExitStatus);
+        if (p.stream) text += formatted("\n%s\n%s", kStreamOptions, kOutputOptions);
+        text += formatted("\n%s\n%s", kHostOptions, kExitStatus);
         return true;
     }
     return false;
 }
 
-int printVersion()
+int printVersion(const Options& o)
 {
-    Options none;
-    Session session(none);
+    Session session(o);
     size_t v[3];
     session.moduleVersion(v);
-    std::printf("vxalea %s\nmodule vxalea %zu.%zu.%zu (%s)\nhost %d.%d.%d\n", kToolVersion, v[0], v[1], v[2],
-                session.modulePath().c_str(), VXHOST_VERSION_MAJOR, VXHOST_VERSION_MINOR, VXHOST_VERSION_DELTA);
+    writeText(formatted("vxalea %s\nmodule vxalea %zu.%zu.%zu (%s)\nhost %d.%d.%d\n", kToolVersion, v[0], v[1], v[2],
+                        session.modulePath().c_str(), VXHOST_VERSION_MAJOR, VXHOST_VERSION_MINOR,
+                        VXHOST_VERSION_DELTA));
     return 0;
 }
 

@@ -7,6 +7,7 @@
 #include <exception>
 
 #include "commands.h"
+#include "output.h"
 
 using namespace vxcli;
 
@@ -27,16 +28,18 @@ int run(int argc, char** argv)
     Options o = parseCommandLine(argc, argv);
     if (o.command.empty()) {
         if (o.help) {
-            printOverview(stdout);
+            writeText(overviewText());
             return 0;
         }
-        if (o.version && o.given.empty()) return printVersion();
+        if (o.version && o.given.empty()) return printVersion(o);
         throw UsageError("no subcommand given; try 'vxalea --help' (e.g. 'vxalea draw normal -n 5')");
     }
     for (const Command& c : kCommands) {
         if (o.command != c.name) continue;
         if (o.help) {
-            printCommandHelp(c.name, stdout);
+            std::string text;
+            commandHelpText(c.name, text);
+            writeText(text);
             return 0;
         }
         if (o.version) throw UsageError("--version stands alone: 'vxalea --version'");

@@ -15,11 +15,11 @@ struct OptionInfo {
 };
 
 constexpr OptionInfo kOptions[] = {
-    {"method", true},  {"seed", true},   {"int-seed", true}, {"key", true},
-    {"thread", true},  {"crude", false}, {"set", true},      {"journal", false},
-    {"n", true},       {"format", true}, {"width", true},    {"conversion", true},
-    {"buffer", true},  {"table", true},  {"threads", true},  {"json", false},
-    {"quick", false},  {"words", true},
+    {"method", true},    {"seed", true},    {"int-seed", true},  {"user-seed", true}, {"key", true},
+    {"thread", true},    {"crude", false},  {"lenient", false},  {"quiet", false},    {"progress", false},
+    {"set", true},       {"journal", false}, {"n", true},        {"format", true},    {"width", true},
+    {"conversion", true}, {"buffer", true}, {"table", true},     {"loc", true},       {"scale", true},
+    {"threads", true},   {"json", false},   {"quick", false},    {"words", true},
 };
 
 const OptionInfo* findOption(const std::string& name)
@@ -118,8 +118,8 @@ Options parseCommandLine(int argc, char** argv)
 
 std::vector<std::string> streamOptionNames(std::initializer_list<const char*> extra)
 {
-    std::vector<std::string> names = {"method", "seed", "int-seed", "key", "thread",
-                                      "crude",  "set",  "journal",  "n",   "format"};
+    std::vector<std::string> names = {"method", "seed",    "int-seed", "user-seed", "key",  "thread",   "crude",
+                                      "lenient", "quiet", "progress", "set",      "journal", "n",    "format"};
     names.insert(names.end(), extra.begin(), extra.end());
     return names;
 }
@@ -137,7 +137,7 @@ void allowOnly(const Options& o, const std::vector<std::string>& allowed)
     }
 }
 
-uint64_t parseU64(const std::string& text, const std::string& what)
+uint64_t parseU64(const std::string& text, const std::string& what, uint64_t lo, uint64_t hi)
 {
     const char* s = text.c_str();
     int base = 10;
@@ -153,9 +153,9 @@ uint64_t parseU64(const std::string& text, const std::string& what)
     errno = 0;
     char* end = nullptr;
     unsigned long long v = digits ? std::strtoull(s, &end, base) : 0;
-    if (!digits || errno == ERANGE || *end != '\0')
-        throw UsageError(what + " must be a whole number from 0 to 18446744073709551615 (decimal or 0x hex), not '" +
-                         text + "'");
+    if (!digits || errno == ERANGE || *end != '\0' || v < lo || v > hi)
+        throw UsageError(what + " must be a whole number from " + std::to_string(lo) + " to " + std::to_string(hi) +
+                         " (decimal or 0x hex), not '" + text + "'");
     return v;
 }
 
@@ -169,7 +169,8 @@ int64_t parseI64(const std::string& text, const std::string& what)
     char* end = nullptr;
     long long v = digits ? std::strtoll(s, &end, 10) : 0;
     if (!digits || errno == ERANGE || *end != '\0')
-        throw UsageError(what + " must be a whole number, not '" + text + "'");
+        throw UsageError(what + " must be a whole number from -9223372036854775808 to 9223372036854775807, not '" +
+                         text + "'");
     return v;
 }
 
@@ -178,10 +179,14 @@ double parseDouble(const std::string& text, const std::string& what)
     errno = 0;
     char* end = nullptr;
     double v = text.empty() ? 0.0 : std::strtod(text.c_str(), &end);
-    /* Overflow to infinity is kept as the user's infinity; only text that is
-     * not a number at all is refused. */
     if (text.empty() || *end != '\0' || std::isspace(static_cast<unsigned char>(text[0])))
-        throw UsageError(what + " must be a number (e.g. 2.5, 1e-3, -4), not '" + text + "'");
+        throw UsageError(what + " must be a number (e.g. 2.5, 1e-3, -4, inf, nan), not '" + text + "'");
+    /* strtod answers a finite text too large for a double with an infinity;
+     * taking it would run the sampler on a parameter nobody typed.  An
+     * underflow to zero or a subnormal is the nearest double and is kept. */
+    if (errno == ERANGE && std::isinf(v))
+        throw UsageError(what + " '" + text +
+                         "' is beyond the largest double (about 1.8e308); write inf if that is meant");
     return v;
 }
 
@@ -202,11 +207,38 @@ StreamOptions streamOptions(const Options& o)
 {
     StreamOptions s;
     if (auto v = o.value("method")) s.method = *v;
-    if (auto v = o.value("seed")) s.seed = parseDouble(*v, "--seed");
-    if (auto v = o.value("int-seed")) s.intSeed = parseU64(*v, "--int-seed");
+    if (o.has("seed") && o.has("int-seed")) throw UsageError("--int-seed is another name for --seed; give one of them");
+    const char* seedName = o.has("seed") ? "--seed" : "--int-seed";
+    s.seedOption = seedName;
+    if (auto v = o.value(o.has("seed") ? "seed" : "int-seed")) {
+        try {
+            s.seed = parseU64(*v, seedName, 1);
+        } catch (const UsageError&) {
+            /* 0 would ask the module for a clock seed, which is what leaving
+             * the option out does, visibly. */
+            bool zero = false;
+            try {
+                zero = parseU64(*v, seedName) == 0;
+            } catch (const UsageError&) {
+            }
+            if (zero)
+                throw UsageError(std::string(seedName) + " 0 would seed from the clock; leave " + seedName +
+                                 " out for that (the seed used is then printed on stderr)");
+            throw UsageError(std::string(seedName) +
+                             " must be a whole number (decimal or 0x hex) from 1 to the engine's largest seed "
+                             "(4294967295 on 32-bit engines, 18446744073709551615 on 64-bit ones), not '" + *v +
+                             "'; --user-seed X passes a double through the module's conversion");
+        }
+    }
+    if (auto v = o.value("user-seed")) {
+        if (s.seed) throw UsageError("give one of " + std::string(seedName) + " and --user-seed, not both");
+        s.userSeed = parseDouble(*v, "--user-seed");
+    }
     if (auto v = o.value("key")) s.key = parseU64(*v, "--key");
     if (auto v = o.value("thread")) s.thread = parseU64(*v, "--thread");
     s.crude = o.has("crude");
+    s.lenient = o.has("lenient");
+    s.quiet = o.has("quiet");
     return s;
 }
 
@@ -224,13 +256,13 @@ OutputOptions outputOptions(const Options& o)
             throw UsageError("--format must be text, hex or bin, not '" + *v + "'");
     }
     if (auto v = o.value("n")) {
-        out.count = parseU64(*v, "-n");
-        if (out.count == 0) {
-            if (out.format != Format::Bin)
-                throw UsageError("-n 0 (values without end) needs --format bin; give a count for text or hex");
-            out.endless = true;
-        }
+        out.count = parseU64(*v, "-n (0: until the reader stops)");
+        out.endless = out.count == 0;
     }
+    if (o.has("quiet"))
+        out.progress = Progress::Off;
+    else if (o.has("progress"))
+        out.progress = Progress::On;
     return out;
 }
 

@@ -57,27 +57,40 @@ void allowOnly(const Options& o, const std::vector<std::string>& allowed);
 /* The options of every subcommand that draws from one stream, and `extra`. */
 std::vector<std::string> streamOptionNames(std::initializer_list<const char*> extra = {});
 
-/* Strict number readers: the whole text must be the number.  `what` names
- * the thing in the error message ("--seed", "the gamma parameter alpha"). */
-uint64_t parseU64(const std::string& text, const std::string& what); /* decimal or 0x hex */
+/* Strict number readers: the whole text must be the number, and a number
+ * outside the range is refused, never clamped.  `what` names the thing in
+ * the error message ("--seed", "the gamma parameter alpha"), which quotes
+ * the range. */
+uint64_t parseU64(const std::string& text, const std::string& what, uint64_t lo = 0,
+                  uint64_t hi = UINT64_MAX); /* decimal or 0x hex */
 int64_t parseI64(const std::string& text, const std::string& what);
+/* nan and inf are numbers here (the samplers define what they give); text
+ * whose value overflows a double is refused. */
 double parseDouble(const std::string& text, const std::string& what);
 std::vector<std::string> splitList(const std::string& text); /* comma-separated */
 
 /* The options shared by every subcommand that draws from one stream. */
 struct StreamOptions {
     std::optional<std::string> method;
-    std::optional<double> seed;
-    std::optional<uint64_t> intSeed;
+    std::optional<uint64_t> seed;     /* --seed or --int-seed: the integer seed */
+    std::string seedOption = "--seed"; /* which of the two, for messages */
+    std::optional<double> userSeed;   /* --user-seed: through the module's conversion */
     std::optional<uint64_t> key;
     std::optional<uint64_t> thread;
     bool crude = false;
+    bool lenient = false; /* take the module's substitutions instead of refusing */
+    bool quiet = false;   /* no seed line, no notes, no progress */
+    /* Not an option: bench's fixed seed, for engines that take one. */
+    uint64_t fixedSeed = 0;
 };
+
+enum class Progress { Auto, On, Off };
 
 struct OutputOptions {
     Format format = Format::Text;
     uint64_t count = 10;
-    bool endless = false; /* -n 0 with --format bin */
+    bool endless = false; /* -n 0: until the reader stops */
+    Progress progress = Progress::Auto;
 };
 
 StreamOptions streamOptions(const Options& o);

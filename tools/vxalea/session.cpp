@@ -3,6 +3,9 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <strings.h>
+
+#include "engines.h"
 
 namespace vxcli {
 
@@ -10,6 +13,7 @@ Session::Session(const Options& o)
 {
     /* Checked before anything is made, so a bad --set is a usage error. */
     auto settings = registrySettings(o);
+    for (const auto& entry : settings) setNames_.push_back(entry.first);
     host_ = vxhost_create();
     if (!host_) throw RunError("cannot create the host (out of memory?)");
     try {
@@ -26,6 +30,7 @@ Session::Session(const Options& o)
                            "; build the module (target vxalea_module) or set VXHOST_MODULE_PATH to the "
                            "directory holding libvxalea.so");
         ext_ = static_cast<VXALEA*>(vxhost_module_extension(module_));
+        api_.zrand_method = function<VXStatus (*)(char*, int, ZRANSTR*)>("zrand_method");
         api_.zmrsrnd = function<int (*)(MRandPtr)>("zmrsrnd");
         api_.zrand_crude = function<int (*)(ZRANSTR*)>("zrand_crude");
     } catch (...) {
@@ -58,6 +63,13 @@ std::string Session::modulePath() const { return vxhost_module_path(module_); }
 
 void Session::moduleVersion(size_t version[3]) const { vxhost_module_versions(module_, nullptr, version); }
 
+bool Session::registrySet(const std::string& name) const
+{
+    for (const std::string& n : setNames_)
+        if (strcasecmp(n.c_str(), name.c_str()) == 0) return true;
+    return false;
+}
+
 Stream::Stream(const Session& s, const StreamOptions& o)
 {
     pool_ = vxhost_pool_create(s.host(), "vxalea-cli");
@@ -67,33 +79,107 @@ Stream::Stream(const Session& s, const StreamOptions& o)
         pool_->destroy(pool_);
         throw RunError("the host could not allocate a stream");
     }
-    if (o.method) {
-        method_ = *o.method;
-        q_->UserMethod = method_.data();
-    }
-    if (o.seed)
-        q_->UserSeed = *o.seed;
-    else if (o.intSeed)
-        q_->Seed = *o.intSeed;
-    if (o.key) {
-        q_->Key = *o.key;
-        q_->UserKey = static_cast<double>(*o.key);
-    }
-    if (o.thread) q_->Thread = *o.thread;
-    q_->nrv = 1;
-    if (o.crude) {
-        /* zmrsrnd would initialize with zrand_init; a crude stream is wired
-         * the way zrand_alloc_vx wires one and initialized by zrand_crude.
-         * The samplers are called by their exported names, so the sampler
-         * table is not needed. */
+    try {
+        /* Resolving the method first gives the engine's limits to check
+         * against.  Initialization then finds the method resolved and keeps
+         * it (and resets Status, hence methodStatus_). */
         q_->Functions = &q_->rng;
         q_->Blob = &q_->mt;
         q_->State32 = reinterpret_cast<uint32_t*>(&q_->mt);
         q_->State64 = reinterpret_cast<uint64_t*>(&q_->mt);
-        s.streams().zrand_crude(reinterpret_cast<ZRANSTR*>(q_));
-    } else {
-        s.streams().zmrsrnd(q_);
+        q_->nrv = 1;
+        if (o.method) method_ = *o.method;
+        methodStatus_ = s.streams().zrand_method(o.method ? method_.data() : nullptr, o.method ? -1 : 0,
+                                                  reinterpret_cast<ZRANSTR*>(q_));
+        if (!o.lenient) check(s, o);
+
+        if (o.seed) q_->Seed = *o.seed;
+        if (o.fixedSeed && descriptor().zrng_has & (ZRNG_HAS_SEED_32 | ZRNG_HAS_SEED_64)) q_->Seed = o.fixedSeed;
+        if (o.userSeed) q_->UserSeed = *o.userSeed;
+        /* Key only: UserKey is a double and would round keys above 2^53. */
+        if (o.key) q_->Key = *o.key;
+        if (o.thread) q_->Thread = *o.thread;
+        if (o.crude) {
+            /* zmrsrnd would initialize with zrand_init; a crude stream is
+             * initialized by zrand_crude.  The samplers are called by their
+             * exported names, so the sampler table is not needed. */
+            s.streams().zrand_crude(reinterpret_cast<ZRANSTR*>(q_));
+        } else {
+            s.streams().zmrsrnd(q_);
+        }
+        if (status() != 0 && !o.lenient)
+            throw RunError(statusLine(status()) + "; nothing was written (--lenient writes the values anyway)");
+    } catch (...) {
+        pool_->destroy(pool_);
+        throw;
     }
+}
+
+void Stream::check(const Session& s, const StreamOptions& o) const
+{
+    const ZRNG_S& d = descriptor();
+    const std::string engine = methodName();
+    if (methodStatus_ != 0) {
+        const std::string names = availableEngineNames(describeEngines(s));
+        std::string what;
+        if (!o.method)
+            what = "the registry's OSENV.QOR_RNG_METHOD does not name a method that runs here";
+        else if (methodStatus_ == static_cast<VXStatus>(0x8C7FE80Cu))
+            what = "method '" + *o.method + "' names an engine that cannot run on this machine";
+        else
+            what = "unknown method '" + *o.method + "'";
+        throw UsageError(what + "; choose one of " + names +
+                         " (or an alias from 'vxalea methods'); --lenient runs MTHYBRID instead");
+    }
+    if (o.seed) {
+        if (!(d.zrng_has & (ZRNG_HAS_SEED_32 | ZRNG_HAS_SEED_64)))
+            throw UsageError("engine " + engine + " takes no seed; leave " + o.seedOption + " out");
+        if (*o.seed > d.zrng_max_seed)
+            throw UsageError(o.seedOption + " " + std::to_string(*o.seed) + " is above " + engine + "'s largest seed, " +
+                             std::to_string(d.zrng_max_seed) + "; --lenient hands it to the module anyway");
+    }
+    const vxalea::substream_limits l = vxalea::limits_of(d);
+    const char* folded = l.folded ? " (it folds thread numbers into the key's low bits)" : "";
+    if (o.key && *o.key != 0) {
+        if (!l.takes_key)
+            throw UsageError("engine " + engine + " takes no keys and would ignore --key; engines with keys: " +
+                             substreamRanges(describeEngines(s), false));
+        if (*o.key > l.max_key)
+            throw UsageError("--key " + std::to_string(*o.key) + " is beyond the keys " + engine +
+                             " keeps apart, 0 to " + std::to_string(l.max_key) + folded +
+                             "; --lenient hands it to the module anyway");
+    }
+    if (o.thread && *o.thread != 0) {
+        if (!l.takes_thread)
+            throw UsageError("engine " + engine +
+                             " takes no thread numbers and would give every thread the same stream; engines "
+                             "with thread numbers: " +
+                             substreamRanges(describeEngines(s), true));
+        if (*o.thread > l.max_thread)
+            throw UsageError("--thread " + std::to_string(*o.thread) + " is beyond the thread numbers " + engine +
+                             " keeps apart, 0 to " + std::to_string(l.max_thread) + folded +
+                             "; --lenient hands it to the module anyway");
+    }
+}
+
+void Stream::reportSeed(const Session& s, const StreamOptions& o) const
+{
+    const ZRNG_S& d = descriptor();
+    if (o.quiet || o.seed || !(d.zrng_has & (ZRNG_HAS_SEED_32 | ZRNG_HAS_SEED_64))) return;
+    const uint64_t seed = q_->Seed;
+    std::string from;
+    if (o.userSeed && *o.userSeed > 0) {
+        if (static_cast<double>(seed) == *o.userSeed) return;
+        char given[40];
+        std::snprintf(given, sizeof given, "%.17g", *o.userSeed);
+        from = std::string("from --user-seed ") + given + " by the module's conversion";
+    } else if (s.registrySet("vxbug.RNGSEED")) {
+        from = "from vxbug.RNGSEED";
+    } else {
+        from = "from the clock";
+    }
+    std::fprintf(stderr, "vxalea: seed %llu %s; --seed %llu repeats this run\n", static_cast<unsigned long long>(seed),
+                 from.c_str(), static_cast<unsigned long long>(seed));
 }
 
 Stream::~Stream()
@@ -131,10 +217,7 @@ std::string statusLine(VXStatus status)
 int reportStreamStatus(VXStatus status, const std::string& context)
 {
     if (status == 0) return 0;
-    std::string hint;
-    if (status == static_cast<VXStatus>(0x8C7FE80Bu) || status == static_cast<VXStatus>(0x8C7FE80Cu))
-        hint = " (see 'vxalea methods' for the names and engines available)";
-    std::fprintf(stderr, "vxalea: %s%s%s\n", context.c_str(), statusLine(status).c_str(), hint.c_str());
+    std::fprintf(stderr, "vxalea: %s%s\n", context.c_str(), statusLine(status).c_str());
     return 1;
 }
 

@@ -12,7 +12,12 @@
 #include <utility>
 #include <vector>
 
+/* The module's entry function is named vxalea, as is the namespace of the
+ * shared substream limits; only the host calls the entry, so here it is
+ * declared under another name. */
+#define vxalea vxalea_entry_function
 #include "ext/vxalea.h"
+#undef vxalea
 #include "host/vxhost_api.h"
 #include "options.h"
 
@@ -20,6 +25,7 @@ namespace vxcli {
 
 /* The module's entry points the tool calls on streams. */
 struct StreamApi {
+    VXStatus (*zrand_method)(char* name, int name_l, ZRANSTR* zrnd) = nullptr;
     int (*zmrsrnd)(MRandPtr q) = nullptr;
     int (*zrand_crude)(ZRANSTR* zrnd) = nullptr;
 };
@@ -47,10 +53,13 @@ public:
 
     std::string modulePath() const;
     void moduleVersion(size_t version[3]) const;
+    /* Whether --set stored this registry name (blind to case). */
+    bool registrySet(const std::string& name) const;
 
 private:
     void release();
 
+    std::vector<std::string> setNames_;
     VXHost* host_ = nullptr;
     VXHostModule* module_ = nullptr;
     VXALEA* ext_ = nullptr;
@@ -58,7 +67,15 @@ private:
 };
 
 /* One variate generator (a MERSENNE_RAND, so every sampler takes it) in a
- * pool of its own, set up from the common stream options. */
+ * pool of its own, set up from the common stream options.
+ *
+ * The method is resolved first, and the seed, key and thread are checked
+ * against what that engine applies before the stream is initialized: an
+ * unknown or unavailable method, a seed above the engine's largest, a key
+ * or thread number it would ignore or fold into another substream are
+ * usage errors, and a status other than 0 after initialization is a
+ * RunError.  With `lenient` all of these go to the module, which
+ * substitutes as it always does, and status() reports what it did. */
 class Stream {
 public:
     Stream(const Session& s, const StreamOptions& o);
@@ -67,13 +84,22 @@ public:
     Stream& operator=(const Stream&) = delete;
 
     MRandPtr get() const { return q_; }
-    VXStatus status() const { return q_->Status; }
+    /* The first problem initialization met, 0 when none. */
+    VXStatus status() const { return methodStatus_ != 0 ? methodStatus_ : q_->Status; }
     const ZRNG_S& descriptor() const { return *q_->Functions; }
     std::string methodName() const; /* the name the descriptor holds */
 
+    /* "vxalea: seed S from the clock; --seed S repeats this run" on stderr
+     * when the seed in use is not the one given (none, or a --user-seed
+     * the module converted). */
+    void reportSeed(const Session& s, const StreamOptions& o) const;
+
 private:
+    void check(const Session& s, const StreamOptions& o) const;
+
     VXPoolh pool_ = nullptr;
     MRandPtr q_ = nullptr;
+    VXStatus methodStatus_ = 0;
     std::string method_; /* UserMethod points here until resolution */
 };
 
@@ -84,7 +110,8 @@ std::string hexCode(VXStatus status);
 std::string statusLine(VXStatus status);
 
 /* Prints the status line to stderr when a stream ended initialization with
- * a non-zero status; returns the exit status (0 or 1) that follows. */
+ * a non-zero status (only --lenient gets that far); returns the exit status
+ * (0 or 1) that follows. */
 int reportStreamStatus(VXStatus status, const std::string& context = {});
 
 } // namespace vxcli
