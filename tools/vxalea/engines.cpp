@@ -2,31 +2,15 @@
 
 #include <cstring>
 
+#include "subs/engines/zrnglist.h"
+
 namespace vxcli {
 
 const std::vector<EngineName>& engineNames()
 {
-    static const std::vector<EngineName> names = {
-        {"MTHYBRID", {}},
-        {"MT1998", {}},
-        {"MT32", {"MT2002"}},
-        {"MT64", {"MT"}},
-        {"MH3", {}},
-        {"PCG32I", {}},
-        {"PCG64I", {"PCG"}},
-        {"RDRAND", {"HARDWARE", "HARD", "TRNG"}},
-        {"FRY2X32", {"THREEFRY2X32"}},
-        {"FRY2X64", {"THREEFRY2X64", "TF2"}},
-        {"FRY4X64", {"THREEFRY4X64", "THREEFRY", "TF4", "TF"}},
-        {"XOR64", {}},
-        {"XOR128", {}},
-        {"XOR1024", {}},
-        {"XOR4096", {}},
-        {"XORGENS", {}},
-        {"SUBKEY32", {}},
-        {"SUBKEY64", {}},
-        {"TORVEL", {}},
-    };
+#define VX_NAME_AND_ALIASES(NAME, ...) {#NAME, {__VA_ARGS__}},
+    static const std::vector<EngineName> names = {VX_ENGINE_LIST(VX_NAME_AND_ALIASES)};
+#undef VX_NAME_AND_ALIASES
     return names;
 }
 
