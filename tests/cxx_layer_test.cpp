@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "host/vxhost_testing.h"
 #include "include/vxalea/vxalea.hpp"
 
 namespace {
