@@ -1,7 +1,9 @@
 /* The extension record the host drives, its private record and the task
- * parameter block of runTask. */
-#ifndef VX_EXT_VXALEA_H
-#define VX_EXT_VXALEA_H
+ * parameter block of runTask.  The entry function that makes the record is
+ * declared in vxalea.h: it is named after the module, and C++ code with a
+ * namespace of that name (the C++ layer) includes these records alone. */
+#ifndef VX_EXT_VXALEA_RECORDS_H
+#define VX_EXT_VXALEA_RECORDS_H
 
 #include "../subs/zrand.h"
 
@@ -77,7 +79,6 @@ typedef struct vxaleaBuildInfo {
     int32_t productNumber;
 } vxaleaBuildInfo;
 
-VXAPI VXExtensionh vxalea(VXHndlp hndl, VXJnlh jnlh);
 VXAPI void vxvercn1(vxaleaBuildInfo* record);
 
 VX_EXTERN_C_END
