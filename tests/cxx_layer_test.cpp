@@ -292,6 +292,9 @@ TEST_F(CxxLayer, RequestsTheEngineWouldNotHonourAreRefusedNamingItsLimits)
     EXPECT_EQ(k(), std::mt19937(5)());
     vxalea::stream64 s(mod, pool, {.method = "PCG64I", .seed = 1});
     EXPECT_THROW(s.substream(1ull << 20), vxalea::error);
+    k.reseed(1ull << 32, ec);
+    EXPECT_EQ(ec, errc::seed_out_of_range);
+    EXPECT_THROW(k.reseed(1ull << 32), vxalea::error);
 }
 
 TEST_F(CxxLayer, StatusesWidthsAndDefaultMethods)

@@ -617,8 +617,24 @@ public:
 
     /* Back to the first draw of the same seed, key and thread. */
     void rewind() noexcept { fn_.zrand_rewind(reinterpret_cast<ZRAND_S*>(q_)); }
-    /* Restart from another seed (0: one from the clock), same key and thread. */
-    void reseed(uint64_t seed) noexcept { fn_.zmrsReset32(seed, q_); }
+    /* Restart from another seed (0: one from the clock), same key and thread.
+     * A seed above the engine's largest is refused, as when opening: the
+     * engine would fold it into another. */
+    void reseed(uint64_t seed, std::error_code& ec) noexcept
+    {
+        ec = seed > q_->Functions->zrng_max_seed ? make_error_code(errc::seed_out_of_range) : std::error_code();
+        if (!ec) fn_.zmrsReset32(seed, q_);
+    }
+    void reseed(uint64_t seed)
+    {
+        std::error_code ec;
+        reseed(seed, ec);
+        if (ec) {
+            std::string why;
+            detail::check_request(*q_->Functions, seed, 0, 0, &why);
+            throw error(ec, "cannot reseed: " + why);
+        }
+    }
 
     /* A complete checkpoint: restore() on a stream of the same engine (or
      * from_checkpoint()) continues exactly as this stream from here, for
