@@ -9,7 +9,7 @@
 int main()
 try {
     vxalea::host host;
-    vxalea::module mod(host); // libvxalea.so from VXHOST_MODULE_PATH or ../lib beside the program
+    vxalea::module mod(host); // libvxalea.so: the installed one, or ../lib beside the program
     vxalea::pool pool(host);
     vxalea::stream64 s(mod, pool, {.method = "MT64", .seed = 42});
 

@@ -66,7 +66,7 @@ try {
     vxalea::module mod(host);
     vxalea::shared_generators generators(mod, kGenerators);
     const auto seeding = generators.seed(baseSeed);
-    const int chunks = static_cast<int>(generators.size()); // another caller may have made it smaller
+    const int chunks = static_cast<int>(generators.size()); // every attached caller gives the same count
 
     std::vector<Sums> sums(static_cast<size_t>(chunks));
 #pragma omp parallel for num_threads(threads) schedule(static)

@@ -21,7 +21,7 @@
 #include <unordered_set>
 #include <vector>
 
-#include "host/vxhost_api.h"
+#include "host/vxhost_testing.h"
 
 struct VXExtension;
 

@@ -1,5 +1,12 @@
 /* Loading modules by name: find lib<name>.so, bind the host handle into it,
- * call its entry and check that each side accepts the other's version. */
+ * call its entry and check that each side accepts the other's version.
+ *
+ * A module keeps the handle of the host that bound it in one global, so a
+ * loaded library belongs to one host at a time: binding it to a second live
+ * host would point the first host's streams at the second one's services
+ * (and at freed memory once the second is destroyed).  The loader therefore
+ * refuses to load a library that another live host holds; the same host may
+ * load it again, and a separate copy of the library is a separate module. */
 #include <dlfcn.h>
 #include <link.h>
 #include <unistd.h>
@@ -47,7 +54,11 @@ std::vector<std::string> splitPath(const std::string& list)
     return dirs;
 }
 
-std::string exeLibDir()
+/* The library directory beside the running executable: ../lib, as in the
+ * build tree and most installs, and the installed library directory seen
+ * from the installed program directory when that differs (a multiarch
+ * lib/<triplet>). */
+std::vector<std::string> exeLibDirs()
 {
     char buf[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
@@ -55,7 +66,46 @@ std::string exeLibDir()
     std::string exe(buf, static_cast<size_t>(n));
     size_t slash = exe.rfind('/');
     if (slash == std::string::npos) return {};
-    return exe.substr(0, slash) + "/../lib";
+    const std::string dir = exe.substr(0, slash);
+    std::vector<std::string> dirs{dir + "/../lib"};
+#ifdef VXHOST_BINDIR_TO_LIBDIR
+    if (std::string(VXHOST_BINDIR_TO_LIBDIR) != "../lib") dirs.push_back(dir + "/" + VXHOST_BINDIR_TO_LIBDIR);
+#endif
+    return dirs;
+}
+
+/* Which live host holds each loaded library (by dlopen handle), and how many
+ * of its loads are live.  Process-wide, like the global it protects. */
+struct Claim {
+    void* dl;
+    Host* host;
+    int loads;
+};
+std::mutex claimsMu;
+std::vector<Claim> claims;
+
+/* Registers host's load of dl; false when another host holds it. */
+bool claimLibrary(void* dl, Host* host)
+{
+    std::lock_guard<std::mutex> g(claimsMu);
+    for (Claim& c : claims)
+        if (c.dl == dl) {
+            if (c.host != host) return false;
+            ++c.loads;
+            return true;
+        }
+    claims.push_back({dl, host, 1});
+    return true;
+}
+
+void releaseLibrary(void* dl)
+{
+    std::lock_guard<std::mutex> g(claimsMu);
+    for (auto it = claims.begin(); it != claims.end(); ++it)
+        if (it->dl == dl) {
+            if (--it->loads == 0) claims.erase(it);
+            return;
+        }
 }
 
 /* Where to look, and how to describe it in an error. */
@@ -79,9 +129,10 @@ Search searchFor(const char* explicitPath)
         s.described = std::string("VXHOST_MODULE_PATH '") + env + "'";
         return s;
     }
-    std::string dir = exeLibDir();
-    if (!dir.empty()) s.dirs.push_back(dir);
-    s.described = "search path '" + dir + "' or the dynamic loader's path";
+    s.dirs = exeLibDirs();
+    std::string listed;
+    for (const std::string& d : s.dirs) listed += (listed.empty() ? "" : ":") + d;
+    s.described = "search path '" + listed + "' or the dynamic loader's path";
     s.loaderFallback = true;
     return s;
 }
@@ -141,9 +192,22 @@ VXHostModule* load(Host* host, const char* name, const char* searchPath)
         link_map* lm = nullptr;
         if (dlinfo(dl, RTLD_DI_LINKMAP, &lm) == 0 && lm && lm->l_name && *lm->l_name) path = lm->l_name;
     }
-    auto fail = [&](std::string why) -> VXHostModule* {
-        setError(host, std::move(why));
+    try {
+        if (!claimLibrary(dl, host)) {
+            dlclose(dl);
+            setError(host, "module '" + std::string(name) + "' (" + path +
+                               ") is already loaded into another live host of this process; a module "
+                               "keeps the handle of one host, so unload it there or destroy that host first");
+            return nullptr;
+        }
+    } catch (...) {
         dlclose(dl);
+        throw;
+    }
+    auto fail = [&](std::string why) -> VXHostModule* {
+        releaseLibrary(dl);
+        dlclose(dl);
+        setError(host, std::move(why));
         return nullptr;
     };
 
@@ -206,6 +270,7 @@ VXHostModule* load(Host* host, const char* name, const char* searchPath)
 void unload(VXHostModule* m)
 {
     if (m->ext && m->ext->realDestroy) m->ext->realDestroy(m->ext);
+    releaseLibrary(m->dl);
     dlclose(m->dl);
     delete m;
 }

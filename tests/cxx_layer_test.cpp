@@ -1,8 +1,14 @@
 // The C++ layer over the module loaded through the host: streams as standard
 // bit generators against std::mt19937(_64), the sampler wrappers against the
-// C sampler table of an identically seeded record, statuses both as
-// error codes and as exceptions, and everything released again.
+// C sampler table of an identically seeded record, the layer's refusals as a
+// contract table, complete checkpoints and discard on every engine (discard
+// also against Random123's counter, pcg-cpp's advance and the standard
+// Mersenne Twisters), task streams, the shared array, one host per module,
+// and everything released again.
 #include <gtest/gtest.h>
+
+#include <Random123/threefry.h>
+#include <pcg_random.hpp>
 
 #include <algorithm>
 #include <bit>
@@ -11,9 +17,11 @@
 #include <functional>
 #include <numeric>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "host/vxhost_testing.h"
 #include "include/vxalea/vxalea.hpp"
 
 namespace {
@@ -27,7 +35,7 @@ static_assert(vxalea::stream32::max() == 0xFFFFFFFFu && vxalea::stream64::min() 
 static_assert(!std::is_copy_constructible_v<vxalea::stream64> && std::is_nothrow_move_constructible_v<vxalea::stream64>);
 
 constexpr VXStatus kUnknownMethod = static_cast<VXStatus>(0x8C7FE80Bu);
-constexpr VXStatus kBadKey = static_cast<VXStatus>(0x8C7FE810u);
+using vxalea::errc;
 
 class CxxLayer : public ::testing::Test {
 protected:
@@ -46,14 +54,22 @@ protected:
         EXPECT_EQ(mod.functions().zmrsrnd(q.get()), 0);
         return q;
     }
+    std::vector<vxalea::method_info> available()
+    {
+        std::vector<vxalea::method_info> out;
+        for (auto& m : vxalea::methods(mod))
+            if (m.available) out.push_back(m);
+        return out;
+    }
 };
 
 TEST_F(CxxLayer, StreamsAreTheStandardMersenneTwistersForStdAlgorithms)
 {
-    vxalea::stream64 s64(mod, pool, {.method = "MT64", .seed = 5489});
+    vxalea::stream64 s64(mod, pool, {.seed = 5489}); // stream64's own engine, MT64
     vxalea::stream32 s32(mod, pool, {.method = "mt32", .seed = 5489});
     EXPECT_EQ(s64.method(), "MT64");
     EXPECT_EQ(s32.method(), "MT32");
+    EXPECT_EQ(vxalea::stream32(mod, pool, {.seed = 1}).method(), "MTHYBRID");
     EXPECT_FALSE(s64.status());
     std::mt19937_64 p64(5489);
     std::mt19937 p32(5489);
@@ -205,7 +221,83 @@ TEST_F(CxxLayer, RewindReseedAndSubstreamsMatchTheCOperations)
     for (int i = 0; i < 700; ++i) ASSERT_EQ(sub(), fresh());
 }
 
-TEST_F(CxxLayer, StatusesAsErrorCodesOrExceptions)
+// What the layer refuses: the code, and a fragment of the message that must
+// name the engine's limits.  0 for requests it accepts.
+struct Request {
+    const char* method;
+    uint64_t seed, key, thread;
+    errc refusal;
+    const char* names;
+};
+
+const Request kRequests[] = {
+    {"PCG32I", 1ull << 32, 0, 0, errc::seed_out_of_range, "seeds 1 to 4294967295"},
+    {"MT32", (1ull << 32) + 7, 0, 0, errc::seed_out_of_range, "seeds 1 to 4294967295"},
+    {"MT64", ~0ull, ~0ull, ~0ull, errc{}, ""},
+    {"MH3", 1, 1, 0, errc::key_not_taken, "neither keys nor thread numbers"},
+    {"XOR128", 1, 0, 1, errc::thread_not_taken, "neither keys nor thread numbers"},
+    {"XORGENS", 1, 2, 2, errc::key_not_taken, "neither keys"},
+    {"PCG64I", 1, 1ull << 20, 0, errc::key_out_of_range, "keys 0 to 1048575 and thread numbers 0 to 8796093022207"},
+    {"PCG64I", 1, 0, 1ull << 43, errc::thread_out_of_range, "thread numbers 0 to 8796093022207"},
+    {"PCG64I", 1, (1ull << 20) - 1, (1ull << 43) - 1, errc{}, ""},
+    {"PCG32I", 1, 1023, (1u << 21) - 1, errc{}, ""},
+    {"PCG32I", 1, 1024, 0, errc::key_out_of_range, "keys 0 to 1023 and thread numbers 0 to 2097151"},
+    {"SUBKEY32", 1, 0, 1u << 21, errc::thread_out_of_range, "thread numbers 0 to 2097151"},
+    {"MT32", 1, 1ull << 32, 0, errc::key_out_of_range, "keys 0 to 4294967295"},
+    {"FRY2X32", 1, 0, 1ull << 32, errc::thread_out_of_range, "thread numbers 0 to 4294967295"},
+    {"FRY4X64", ~0ull, ~0ull, ~0ull, errc{}, ""},
+};
+
+template <class Stream>
+void checkRequest(const vxalea::module& mod, vxalea::pool& pool, const Request& r)
+{
+    SCOPED_TRACE(std::string(r.method) + " seed " + std::to_string(r.seed) + " key " + std::to_string(r.key) +
+                 " thread " + std::to_string(r.thread));
+    const vxalea::stream_options o{r.method, r.seed, r.key, r.thread};
+    std::error_code ec;
+    Stream kept(mod, pool, o, ec); // the error_code form opens it regardless
+    EXPECT_TRUE(kept);
+    EXPECT_EQ(ec, std::error_code(r.refusal == errc{} ? std::error_code() : make_error_code(r.refusal)));
+    if (r.refusal == errc{}) {
+        EXPECT_NO_THROW((void)Stream(mod, pool, o));
+        return;
+    }
+    try {
+        (void)Stream(mod, pool, o);
+        ADD_FAILURE() << "no exception";
+    } catch (const vxalea::error& e) {
+        EXPECT_EQ(e.code(), r.refusal);
+        EXPECT_EQ(e.status(), 0);
+        EXPECT_NE(std::string(e.what()).find(r.names), std::string::npos) << e.what();
+        EXPECT_NE(std::string(e.what()).find(r.method), std::string::npos) << e.what();
+    }
+}
+
+TEST_F(CxxLayer, RequestsTheEngineWouldNotHonourAreRefusedNamingItsLimits)
+{
+    const auto list = vxalea::methods(mod);
+    for (const Request& r : kRequests) {
+        auto m = std::find_if(list.begin(), list.end(), [&](const auto& i) { return i.name == r.method; });
+        ASSERT_NE(m, list.end());
+        if (m->bits == 32)
+            checkRequest<vxalea::stream32>(mod, pool, r);
+        else
+            checkRequest<vxalea::stream64>(mod, pool, r);
+    }
+    // Kept despite the refusal, the stream runs as C would run it: MT32
+    // leaves a key above its maximum unapplied.
+    std::error_code ec;
+    vxalea::stream32 k(mod, pool, {.method = "MT32", .seed = 5, .key = 1ull << 40}, ec);
+    EXPECT_EQ(ec, errc::key_out_of_range);
+    EXPECT_EQ(k(), std::mt19937(5)());
+    vxalea::stream64 s(mod, pool, {.method = "PCG64I", .seed = 1});
+    EXPECT_THROW(s.substream(1ull << 20), vxalea::error);
+    k.reseed(1ull << 32, ec);
+    EXPECT_EQ(ec, errc::seed_out_of_range);
+    EXPECT_THROW(k.reseed(1ull << 32), vxalea::error);
+}
+
+TEST_F(CxxLayer, StatusesWidthsAndDefaultMethods)
 {
     // An unknown name still gives a working stream (MTHYBRID), with the code.
     std::error_code ec;
@@ -216,7 +308,6 @@ TEST_F(CxxLayer, StatusesAsErrorCodesOrExceptions)
     ASSERT_TRUE(s);
     EXPECT_EQ(s.method(), "MTHYBRID");
     EXPECT_EQ(s.status(), ec);
-    s();
     try {
         vxalea::stream32 t(mod, pool, {.method = "nosuch"});
         ADD_FAILURE() << "no exception";
@@ -224,35 +315,51 @@ TEST_F(CxxLayer, StatusesAsErrorCodesOrExceptions)
         EXPECT_EQ(e.status(), kUnknownMethod);
         EXPECT_STREQ(e.catalogue_text(), vxhost_catalogue_text(kUnknownMethod));
         EXPECT_NE(std::string(e.what()).find("nosuch"), std::string::npos) << e.what();
-        EXPECT_NE(std::string(e.what()).find(e.catalogue_text()), std::string::npos) << e.what();
     }
 
-    // A key above the engine's maximum; the stream runs in the unkeyed
-    // substream of seed 5 anyway.
-    vxalea::stream32 k(mod, pool, {.method = "MT32", .seed = 5, .key = 1ull << 40}, ec);
-    EXPECT_EQ(ec.value(), kBadKey);
-    std::mt19937 peer(5);
-    EXPECT_EQ(k(), peer());
-    EXPECT_THROW(vxalea::stream32(mod, pool, {.method = "MT32", .seed = 5, .key = 1ull << 40}), vxalea::error);
+    // A width that is not the engine's gives no stream, and says which type fits.
+    const struct {
+        const char* method;
+        bool wide;
+        const char* advice;
+    } widths[] = {{"MT32", true, "MT32 is an engine of 32 bits per output, not 64: open it as vxalea::stream32"},
+                  {"PCG64I", false, "PCG64I is an engine of 64 bits per output, not 32: open it as vxalea::stream64"},
+                  {"FRY2X32", true, "open it as vxalea::stream32"}};
+    for (const auto& w : widths) {
+        SCOPED_TRACE(w.method);
+        std::string what;
+        try {
+            if (w.wide)
+                vxalea::stream64(mod, pool, {.method = w.method});
+            else
+                vxalea::stream32(mod, pool, {.method = w.method});
+        } catch (const vxalea::error& e) {
+            EXPECT_EQ(e.code(), errc::wrong_width);
+            what = e.what();
+        }
+        EXPECT_NE(what.find(w.advice), std::string::npos) << what;
+    }
+    vxalea::stream64 w(mod, pool, {.method = "MT32"}, ec);
+    EXPECT_EQ(ec, errc::wrong_width);
+    EXPECT_FALSE(w);
 
-    // No name: the registry's method.  A registry that refuses the entry.
-    host.set_text("OSENV.QOR_RNG_METHOD", "mt64");
-    vxalea::stream64 byRegistry(mod, pool, {.seed = 5489});
-    EXPECT_EQ(byRegistry.method(), "MT64");
-    EXPECT_EQ(byRegistry(), 14514284786278117030ull);
+    // No name: the registry's method when it names one, refused at the wrong width.
+    host.set_text("OSENV.QOR_RNG_METHOD", "mt32");
+    vxalea::stream32 byRegistry(mod, pool, {.seed = 5489});
+    EXPECT_EQ(byRegistry.method(), "MT32");
+    EXPECT_EQ(byRegistry(), std::mt19937(5489)());
+    try {
+        vxalea::stream64(mod, pool, {.seed = 5489});
+        ADD_FAILURE() << "no exception";
+    } catch (const vxalea::error& e) {
+        EXPECT_NE(std::string(e.what()).find("the registry's OSENV.QOR_RNG_METHOD chose MT32"), std::string::npos)
+            << e.what();
+    }
     vxhost_registry_fail(host.get(), VX_STATUS_WRONG_KIND);
     host.set_long("vxbug.RNGSEED", 42, ec);
     EXPECT_EQ(ec.value(), VX_STATUS_WRONG_KIND);
     EXPECT_THROW(host.set_double("vxbug.RNGSEED", 42.0), vxalea::error);
     vxhost_registry_fail(host.get(), 0);
-
-    // A width that is not the engine's gives no stream at all.
-    vxalea::stream64 w(mod, pool, {.method = "MT32"}, ec);
-    EXPECT_EQ(ec.value(), VX_STATUS_UNSUPPORTED);
-    EXPECT_FALSE(w);
-    vxalea::stream32 w2(mod, pool, {.method = "nosuch64"}, ec); // MTHYBRID fits 32 bits
-    EXPECT_TRUE(w2);
-    EXPECT_THROW(vxalea::stream64(mod, pool, {.method = "MTHYBRID"}), vxalea::error);
 
     // The pool refusing memory.
     vxhost_pool_fail_at(pool.get(), 1);
@@ -278,7 +385,178 @@ TEST_F(CxxLayer, StatusesAsErrorCodesOrExceptions)
     EXPECT_EQ(vxalea::status_category().message(0x12345678), "status 0x12345678");
 }
 
-TEST_F(CxxLayer, StateImportAndJournalDump)
+TEST_F(CxxLayer, MethodsListEveryEngineWithItsSubstreams)
+{
+    const auto list = vxalea::methods(mod);
+    ASSERT_EQ(list.size(), std::size(vxalea::engine_names));
+    const uint64_t all = ~0ull;
+    const struct {
+        const char* name;
+        bool available, statistical;
+        uint32_t bits;
+        bool keys, threads;
+        uint64_t maxKey, maxThread;
+        vxalea::advance_cost discard;
+        std::optional<uint64_t> lastTask;
+    } rows[] = {
+        {"MT64", true, true, 64, true, true, all, all, vxalea::advance_cost::linear, all},
+        {"MTHYBRID", true, true, 32, true, true, 0xFFFFFFFF, 0xFFFFFFFF, vxalea::advance_cost::linear, all},
+        {"PCG64I", true, true, 64, true, true, (1ull << 20) - 1, (1ull << 43) - 1, vxalea::advance_cost::logarithmic,
+         (1ull << 63) - 1},
+        {"PCG32I", true, true, 32, true, true, 1023, (1u << 21) - 1, vxalea::advance_cost::logarithmic,
+         (1ull << 31) - 1},
+        {"FRY2X32", true, true, 32, true, true, 0xFFFFFFFF, 0xFFFFFFFF, vxalea::advance_cost::constant, all},
+        {"FRY4X64", true, true, 64, true, true, all, all, vxalea::advance_cost::constant, all},
+        {"MH3", true, true, 64, false, false, 0, 0, vxalea::advance_cost::linear, std::nullopt},
+        {"XOR4096", true, true, 64, false, false, 0, 0, vxalea::advance_cost::linear, std::nullopt},
+        {"SUBKEY64", true, false, 64, true, true, (1ull << 20) - 1, (1ull << 43) - 1, vxalea::advance_cost::constant,
+         std::nullopt},
+        {"TORVEL", false, false, 31, false, false, 0, 0, vxalea::advance_cost::linear, std::nullopt},
+        {"RDRAND", false, true, 0, false, false, 0, 0, vxalea::advance_cost::linear, std::nullopt},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.name);
+        auto it = std::find_if(list.begin(), list.end(), [&](const auto& m) { return m.name == r.name; });
+        ASSERT_NE(it, list.end());
+        EXPECT_EQ(it->available, r.available);
+        EXPECT_EQ(it->statistical, r.statistical);
+        EXPECT_EQ(it->bits, r.bits);
+        EXPECT_EQ(it->substreams.takes_key, r.keys);
+        EXPECT_EQ(it->substreams.takes_thread, r.threads);
+        EXPECT_EQ(it->substreams.max_key, r.maxKey);
+        EXPECT_EQ(it->substreams.max_thread, r.maxThread);
+        EXPECT_EQ(it->discard, r.discard);
+        EXPECT_EQ(it->last_task, r.lastTask);
+    }
+    auto fry = std::find_if(list.begin(), list.end(), [](const auto& m) { return m.name == "FRY4X64"; });
+    EXPECT_EQ(fry->aliases, (std::vector<std::string_view>{"THREEFRY4X64", "THREEFRY", "TF4", "TF"}));
+    EXPECT_EQ(fry->label, "64-bit Random123 4x64-bit Threefry");
+    EXPECT_EQ(fry->blob_size, 104u);
+}
+
+// ---- checkpoints ---------------------------------------------------------------
+
+// A mixed continuation: raw draws, uniforms, normals (a pair cache), and
+// samplers with a saved set-up, read as bits.
+template <class S>
+std::vector<uint64_t> mixedDraws(S& s, int n)
+{
+    std::vector<uint64_t> out;
+    double buf[3];
+    for (int i = 0; i < n; ++i) {
+        switch (i % 9) {
+        case 0: out.push_back(s()); break;
+        case 1: out.push_back(std::bit_cast<uint64_t>(s.uniform())); break;
+        case 2: out.push_back(std::bit_cast<uint64_t>(s.normal())); break;
+        case 3: out.push_back(std::bit_cast<uint64_t>(s.gamma(2.5))); break;
+        case 4: out.push_back(std::bit_cast<uint64_t>(s.binomial(40, 0.3))); break;
+        case 5: out.push_back(std::bit_cast<uint64_t>(s.poisson(7.5))); break;
+        case 6: out.push_back(std::bit_cast<uint64_t>(s.beta(0.5, 2.5))); break;
+        case 7: out.push_back(s.next32()); break;
+        case 8:
+            s.fill_normal(buf);
+            out.push_back(std::bit_cast<uint64_t>(buf[2]));
+            break;
+        }
+    }
+    return out;
+}
+
+template <class S>
+void checkpointRow(const vxalea::module& mod, vxalea::pool& pool, const vxalea::method_info& m, int saveAt)
+{
+    const bool normals = saveAt < 0;
+    SCOPED_TRACE(std::string(m.name) + (normals ? " after 3 normals" : " after " + std::to_string(saveAt)));
+    const uint64_t key = m.substreams.takes_key ? std::min<uint64_t>(3, m.substreams.max_key) : 0;
+    const uint64_t thread = m.substreams.takes_thread ? 5 : 0;
+    S a(mod, pool, {m.name, 20260101, key, thread});
+    for (int i = 0; i < (normals ? 101 : saveAt); ++i) a();
+    if (normals) {
+        a.normal(), a.normal(), a.normal(); // one deviate of a pair waits
+        a.gamma(2.5), a.binomial(40, 0.3), a.beta(0.5, 2.5);
+    }
+    const std::vector<std::byte> saved = a.checkpoint();
+    S b = S::from_checkpoint(mod, pool, saved);
+    S c(mod, pool, {m.name, 99}); // another stream of the engine, restored in place
+    c.restore(saved);
+    EXPECT_EQ(b.seed(), a.seed());
+    EXPECT_EQ(b.key(), key);
+    EXPECT_EQ(c.thread(), thread);
+    const auto expect = mixedDraws(a, 2000);
+    EXPECT_EQ(mixedDraws(b, 2000), expect);
+    EXPECT_EQ(mixedDraws(c, 2000), expect);
+    a.rewind(), b.rewind(); // the seed, key and thread came along
+    for (int i = 0; i < 10; ++i) ASSERT_EQ(a(), b());
+}
+
+TEST_F(CxxLayer, CheckpointsContinueExactlyOnEveryEngine)
+{
+    for (const auto& m : available())
+        for (int saveAt : {0, 1, 7, 100, 312, 624, 1000, -1}) {
+            if (m.bits == 32)
+                checkpointRow<vxalea::stream32>(mod, pool, m, saveAt);
+            else
+                checkpointRow<vxalea::stream64>(mod, pool, m, saveAt);
+        }
+}
+
+TEST_F(CxxLayer, CheckpointsOfAnotherKindAreRefusedAndChangeNothing)
+{
+    vxalea::stream64 s(mod, pool, {.method = "PCG64I", .seed = 8});
+    const std::vector<std::byte> good = s.checkpoint();
+    auto patched = [&](size_t at, uint8_t value) {
+        auto b = good;
+        b[at] = std::byte{value};
+        return b;
+    };
+    auto swapped = good; // the byte-order mark as the other order writes it
+    std::reverse(swapped.begin() + 12, swapped.begin() + 16);
+    const std::vector<std::byte> shortened(good.begin(), good.end() - 1);
+    auto longer = good;
+    longer.insert(longer.end(), std::byte{0});
+    const struct {
+        const char* what;
+        std::vector<std::byte> bytes;
+        const char* says;
+    } rows[] = {
+        {"another engine", vxalea::stream64(mod, pool, {.method = "MT64", .seed = 1}).checkpoint(),
+         "a checkpoint of engine MT64 cannot be restored into a stream of PCG64I"},
+        {"another format version", patched(8, 2), "checkpoint format version 2; this build reads version 1"},
+        {"another byte order", swapped, "other byte order"},
+        {"not a checkpoint", patched(0, 'x'), "not a vxalea checkpoint"},
+        {"truncated", shortened, "truncated or has extra bytes"},
+        {"extra bytes", longer, "truncated or has extra bytes"},
+        {"empty", {}, "not a vxalea checkpoint"},
+    };
+    vxalea::stream64 peer(mod, pool, {.method = "PCG64I", .seed = 8});
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.what);
+        std::error_code ec;
+        s.restore(r.bytes, ec);
+        EXPECT_EQ(ec, errc::bad_checkpoint);
+        try {
+            s.restore(r.bytes);
+            ADD_FAILURE() << "no exception";
+        } catch (const vxalea::error& e) {
+            EXPECT_EQ(e.code(), errc::bad_checkpoint);
+            EXPECT_NE(std::string(e.what()).find(r.says), std::string::npos) << e.what();
+        }
+        if (std::string_view(r.what) != "another engine") { // which opens a stream of its own engine
+            EXPECT_THROW(vxalea::stream64::from_checkpoint(mod, pool, r.bytes), vxalea::error);
+        }
+        ASSERT_EQ(s(), peer()); // nothing was changed
+    }
+    // A checkpoint of a 64-bit engine is no 32-bit stream.
+    try {
+        vxalea::stream32::from_checkpoint(mod, pool, good);
+        ADD_FAILURE() << "no exception";
+    } catch (const vxalea::error& e) {
+        EXPECT_EQ(e.code(), errc::wrong_width);
+        EXPECT_NE(std::string(e.what()).find("open it as vxalea::stream64"), std::string::npos) << e.what();
+    }
+}
+
+TEST_F(CxxLayer, StateImportIsTheEnginesAndDumpsGoToTheJournal)
 {
     vxalea::stream64 a(mod, pool, {.method = "MT64", .seed = 31337});
     for (int i = 0; i < 312; ++i) a(); // a whole block: the read position is back at its end
@@ -306,14 +584,201 @@ TEST_F(CxxLayer, StateImportAndJournalDump)
     EXPECT_EQ(host.journal(2).text, "        Further elements omitted.");
 }
 
+// ---- discard -------------------------------------------------------------------
+
+template <class S>
+void discardRow(const vxalea::module& mod, vxalea::pool& pool, const vxalea::method_info& m)
+{
+    const uint64_t key = m.substreams.takes_key ? 1 : 0;
+    for (int offset : {0, 1, 3})
+        for (uint64_t n : {0, 1, 2, 3, 4, 5, 7, 100, 311, 312, 313, 623, 624, 625, 1000, 4099}) {
+            SCOPED_TRACE(std::string(m.name) + " offset " + std::to_string(offset) + " n " + std::to_string(n));
+            S jumped(mod, pool, {m.name, 4242, key, 0}), stepped(mod, pool, {m.name, 4242, key, 0});
+            for (int i = 0; i < offset; ++i) jumped(), stepped();
+            jumped.discard(n);
+            for (uint64_t i = 0; i < n; ++i) stepped();
+            for (int i = 0; i < 20; ++i) ASSERT_EQ(jumped(), stepped()) << i;
+        }
+}
+
+TEST_F(CxxLayer, DiscardEqualsSteppingOnEveryEngine)
+{
+    for (const auto& m : available()) {
+        if (m.bits == 32)
+            discardRow<vxalea::stream32>(mod, pool, m);
+        else
+            discardRow<vxalea::stream64>(mod, pool, m);
+    }
+}
+
+// Counters next to a carry, imported into a fresh stream or into one whose
+// buffered block is half used (the leftover lanes are the old counter's).
+template <class S, class W, size_t N>
+void counterCarry(const vxalea::module& mod, vxalea::pool& pool, const char* method, std::array<W, N> ctr)
+{
+    for (int offset : {0, 1})
+        for (uint64_t n = 0; n < 20; ++n) {
+            SCOPED_TRACE(std::string(method) + " offset " + std::to_string(offset) + " n " + std::to_string(n));
+            S jumped(mod, pool, {method, 9}), stepped(mod, pool, {method, 9});
+            for (int i = 0; i < offset; ++i) jumped(), stepped();
+            const auto bytes = std::as_bytes(std::span(ctr));
+            ASSERT_EQ(jumped.import_state(bytes), 2);
+            ASSERT_EQ(stepped.import_state(bytes), 2);
+            jumped.discard(n);
+            for (uint64_t i = 0; i < n; ++i) stepped();
+            for (int i = 0; i < 12; ++i) ASSERT_EQ(jumped(), stepped()) << i;
+        }
+}
+
+TEST_F(CxxLayer, DiscardCarriesAcrossCounterWords)
+{
+    counterCarry<vxalea::stream32, uint32_t, 2>(mod, pool, "FRY2X32", {0xFFFFFFFDu, 7});
+    counterCarry<vxalea::stream64, uint64_t, 2>(mod, pool, "FRY2X64", {~0ull - 2, 7});
+    counterCarry<vxalea::stream64, uint64_t, 4>(mod, pool, "FRY4X64", {~0ull - 2, ~0ull, ~0ull, 9});
+}
+
+// After discard(n), a fresh Threefry stream (counter word 0 at 1, lane 0)
+// draws lane p mod N of the block at counter 1 + p / N for p = n, n + 1, ...,
+// the blocks computed here by Random123 from the key the stream holds.  The
+// counter words 0 and 1 are one number (word 1 holds a two-lane engine's
+// thread number), which wraps at their top.
+template <class S, class Ctr, class Key, class F>
+void threefryPeer(const vxalea::module& mod, vxalea::pool& pool, const char* method, F block, uint64_t n)
+{
+    SCOPED_TRACE(std::string(method) + " n " + std::to_string(n));
+    using V = typename Ctr::value_type;
+    constexpr size_t lanes = Ctr::static_size;
+    constexpr unsigned width = 8 * sizeof(V);
+    S s(mod, pool, {method, 77, 3, 5});
+    Ctr start;
+    Key key;
+    std::memcpy(start.v, s.blob(), sizeof start.v);
+    std::memcpy(key.v, static_cast<const char*>(s.blob()) + sizeof start.v, sizeof key.v);
+    ASSERT_EQ(start.v[0], 1u);
+    const unsigned __int128 low = start.v[0] | static_cast<unsigned __int128>(start.v[1]) << width;
+    s.discard(n);
+    for (uint64_t p = n; p < n + 6; ++p) {
+        const unsigned __int128 at = low + p / lanes;
+        Ctr ctr = start;
+        ctr.v[0] = static_cast<V>(at);
+        ctr.v[1] = static_cast<V>(at >> width);
+        ASSERT_EQ(s(), block(ctr, key).v[p % lanes]) << p;
+    }
+}
+
+TEST_F(CxxLayer, DiscardJumpsAsTheirPeersDo)
+{
+    using S32 = vxalea::stream32;
+    using S64 = vxalea::stream64;
+    for (uint64_t n : {uint64_t{1} << 40, (uint64_t{1} << 33) + 3, ~uint64_t{0} - 6}) {
+        threefryPeer<S32, threefry2x32_ctr_t, threefry2x32_key_t>(
+            mod, pool, "FRY2X32", [](auto c, auto k) { return threefry2x32_R(20, c, k); }, n);
+        threefryPeer<S64, threefry2x64_ctr_t, threefry2x64_key_t>(
+            mod, pool, "FRY2X64", [](auto c, auto k) { return threefry2x64_R(20, c, k); }, n);
+        threefryPeer<S64, threefry4x64_ctr_t, threefry4x64_key_t>(
+            mod, pool, "FRY4X64", [](auto c, auto k) { return threefry4x64_R(20, c, k); }, n);
+    }
+    // PCG: seed s and stream selector k are pcg-cpp's (s, k); the layer's
+    // folded thread number is k itself.
+    for (uint64_t n : {uint64_t{1000000000007}, (uint64_t{1} << 63) + 3}) {
+        SCOPED_TRACE(n);
+        pcg_engines::setseq_rxs_m_xs_32_32 p32(123, 9);
+        pcg_engines::setseq_rxs_m_xs_64_64 p64(123, 9);
+        S32 s32(mod, pool, {"PCG32I", 123, 0, 9});
+        S64 s64(mod, pool, {"PCG64I", 123, 0, 9});
+        p32.discard(n), p64.discard(n), s32.discard(n), s64.discard(n);
+        for (int i = 0; i < 5; ++i) {
+            ASSERT_EQ(s32(), p32());
+            ASSERT_EQ(s64(), p64());
+        }
+    }
+    // The Mersenne Twisters step, and land where the standard ones do.
+    std::mt19937_64 m64(5489);
+    std::mt19937 m32(5489);
+    S64 s64(mod, pool, {"MT64", 5489});
+    S32 s32(mod, pool, {"MT32", 5489});
+    m64.discard(1000003), m32.discard(1000003), s64.discard(1000003), s32.discard(1000003);
+    for (int i = 0; i < 5; ++i) {
+        ASSERT_EQ(s64(), m64());
+        ASSERT_EQ(s32(), m32());
+    }
+}
+
+// ---- tasks ----------------------------------------------------------------------
+
+TEST_F(CxxLayer, TaskStreamsAreTheDocumentedSubstreams)
+{
+    // task t: key t mod K, thread t / K, for K keys.
+    const struct {
+        const char* method;
+        uint64_t task, key, thread;
+    } rows[] = {
+        {"MT64", 7, 7, 0},
+        {"MT64", ~0ull, ~0ull, 0},
+        {"FRY2X32", (1ull << 32) + 9, 9, 1},
+        {"PCG32I", 1023, 1023, 0},
+        {"PCG32I", 1024 + 17, 17, 1},
+        {"PCG32I", (1ull << 31) - 1, 1023, (1u << 21) - 1},
+        {"PCG64I", 3 * (1ull << 20) + 2, 2, 3},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(std::string(r.method) + " task " + std::to_string(r.task));
+        const bool wide = std::string_view(r.method) != "FRY2X32" && std::string_view(r.method) != "PCG32I";
+        auto compare = [&](auto task, auto explicitly) {
+            EXPECT_EQ(task.key(), r.key);
+            EXPECT_EQ(task.thread(), r.thread);
+            for (int i = 0; i < 5; ++i) ASSERT_EQ(task(), explicitly());
+        };
+        if (wide)
+            compare(vxalea::task_stream(mod, pool, 2026, r.task, r.method),
+                    vxalea::stream64(mod, pool, {r.method, 2026, r.key, r.thread}));
+        else
+            compare(vxalea::task_stream<vxalea::stream32>(mod, pool, 2026, r.task, r.method),
+                    vxalea::stream32(mod, pool, {r.method, 2026, r.key, r.thread}));
+    }
+    std::set<uint64_t> firsts;
+    for (uint64_t t = 0; t < 3000; ++t) {
+        auto s = vxalea::task_stream<vxalea::stream32>(mod, pool, 11, t, "PCG32I");
+        firsts.insert(s.next64());
+    }
+    EXPECT_EQ(firsts.size(), 3000u);
+    EXPECT_EQ(vxalea::task_stream(mod, pool, 11, 5).method(), "MT64");
+
+    const struct {
+        const char* method;
+        uint64_t seed, task;
+        errc refusal;
+        const char* says;
+    } refusals[] = {
+        {"MH3", 1, 0, errc::no_task_substreams, "MH3 has no keys"},
+        {"SUBKEY64", 1, 0, errc::no_task_substreams, "SUBKEY64 is not a statistical generator"},
+        {"MT64", 0, 0, errc::seed_out_of_range, "from the clock"},
+        {"PCG64I", 1, 1ull << 63, errc::task_out_of_range, "beyond the last task 9223372036854775807"},
+    };
+    for (const auto& r : refusals) {
+        SCOPED_TRACE(r.method);
+        std::error_code ec;
+        EXPECT_FALSE(vxalea::stream64::for_task(mod, pool, r.seed, r.task, r.method, ec));
+        EXPECT_EQ(ec, r.refusal);
+        try {
+            vxalea::task_stream(mod, pool, r.seed, r.task, r.method);
+            ADD_FAILURE() << "no exception";
+        } catch (const vxalea::error& e) {
+            EXPECT_NE(std::string(e.what()).find(r.says), std::string::npos) << e.what();
+        }
+    }
+    EXPECT_THROW(vxalea::task_stream<vxalea::stream32>(mod, pool, 1, 1ull << 31, "PCG32I"), vxalea::error);
+}
+
+// ---- the shared array and the one host -----------------------------------------------
+
 TEST_F(CxxLayer, SharedGeneratorsAreTheSeededArray)
 {
     {
         vxalea::shared_generators g(mod, 4);
-        vxalea::shared_generators later(mod, 8); // the first count made the array
-        EXPECT_EQ(g.size(), 4u);
-        EXPECT_EQ(later.size(), 4u);
+        vxalea::shared_generators later(mod, 4);
         EXPECT_EQ(later.data(), g.data());
+        EXPECT_THROW(g[0], vxalea::error); // not before seed()
         auto first = g.seed(100);
         EXPECT_EQ(first.seed, 100);
         EXPECT_EQ(first.status, VXALEA_SEED_FROM_CALLER);
@@ -326,11 +791,61 @@ TEST_F(CxxLayer, SharedGeneratorsAreTheSeededArray)
             std::mt19937_64 peer(100 + i);
             for (int k = 0; k < 400; ++k) ASSERT_EQ(r(), peer());
         }
+        EXPECT_THROW(g[4], vxalea::error);
+        // The module cannot say how many generators an earlier caller made,
+        // so another count is refused rather than trusted.
+        std::error_code ec;
+        vxalea::shared_generators other(mod, 8, ec);
+        EXPECT_EQ(ec, errc::count_mismatch);
+        EXPECT_FALSE(other);
+        try {
+            vxalea::shared_generators o(mod, 8);
+            ADD_FAILURE() << "no exception";
+        } catch (const vxalea::error& e) {
+            EXPECT_NE(std::string(e.what()).find("the array has 4 generators"), std::string::npos) << e.what();
+        }
     }
     // Both detached: the array is gone, a new attachment starts afresh.
     vxalea::shared_generators again(mod, 2);
     EXPECT_EQ(again.size(), 2u);
     EXPECT_EQ(again.seed(9).status, VXALEA_SEED_FROM_CALLER);
+}
+
+TEST_F(CxxLayer, SharedGeneratorsNeverHandOutAnUninitializedOne)
+{
+    // A caller attaches with no generators and seeds: the module marks the
+    // array seeded although none exists yet.
+    VXALEA* ext = mod.extension();
+    vxaleaTaskParms p{};
+    p.nGenerators = -63;
+    ASSERT_EQ(ext->runTask(ext, VXALEA_TASK_ATTACH, &p, sizeof p), 0);
+    ASSERT_EQ(ext->runTask(ext, VXALEA_TASK_SEED, &p, sizeof p), 0);
+    {
+        vxalea::shared_generators g(mod, 37); // makes the array, never initialized
+        std::error_code ec;
+        g.seed(5, ec);
+        EXPECT_EQ(ec, errc::not_seeded);
+        EXPECT_THROW(g.seed(5), vxalea::error);
+        g.at(0, ec);
+        EXPECT_EQ(ec, errc::not_seeded);
+        EXPECT_THROW(g[0], vxalea::error);
+    }
+    EXPECT_EQ(ext->runTask(ext, VXALEA_TASK_DETACH, &p, sizeof p), 0);
+}
+
+TEST_F(CxxLayer, TheModuleServesOneLiveHostAtATime)
+{
+    vxalea::host second;
+    std::error_code ec;
+    vxalea::module refused(second, "vxalea", VXALEA_MODULE_DIR, ec);
+    EXPECT_FALSE(refused);
+    EXPECT_NE(std::string(second.last_error()).find("already loaded into another live host"), std::string::npos)
+        << second.last_error();
+    vxalea::stream64 s(mod, pool, {.seed = 1}); // the first host's streams run on
+    s();
+    { vxalea::module gone(std::move(mod)); } // unloaded from the first host
+    vxalea::module accepted(second, "vxalea", VXALEA_MODULE_DIR);
+    EXPECT_TRUE(accepted);
 }
 
 TEST(CxxLayerOwnership, EverythingIsReleasedAndMovesDoNotDoubleFree)
@@ -355,6 +870,11 @@ TEST(CxxLayerOwnership, EverythingIsReleasedAndMovesDoNotDoubleFree)
             vxalea::shared_generators g(mod, 3);
             g.seed(0);
             EXPECT_GT(vxhost_live_allocations(host.get()), moduleOnly + 1);
+            // Refused requests leave nothing behind.
+            EXPECT_THROW(vxalea::stream64(mod, pool, {.method = "MH3", .key = 1}), vxalea::error);
+            EXPECT_THROW(vxalea::stream64::from_checkpoint(mod, pool, {}), vxalea::error);
+            EXPECT_THROW(vxalea::task_stream(mod, pool, 1, 0, "MH3"), vxalea::error);
+            EXPECT_EQ(pool.live_allocations(), 1u);
         }
         {
             vxalea::pool first(host, "P1");

@@ -7,7 +7,7 @@
 #include <unistd.h>
 
 #include "ext/vxalea.h"
-#include "host/vxhost_api.h"
+#include "host/vxhost_testing.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "host/vxhost_api.h"
+#include "host/vxhost_testing.h"
 
 namespace {
 

@@ -1,16 +1,18 @@
-/* A C program on the installed headers: a host, the module loaded by name,
- * a variate generator set up through the module's exported zmrsrnd and
- * drawn through its descriptor.  Prints "ok" on success. */
+/* A C program on the installed headers: a host, the module loaded from the
+ * installation's own directory, a variate generator set up through the
+ * module's exported zmrsrnd and drawn through its descriptor and sampler
+ * table.  Prints "ok" on success. */
 #include <stdio.h>
 #include <stdlib.h>
 
-#include "host/vxhost_api.h"
-#include "subs/zrand.h"
+#include <vxalea/host/vxhost_api.h>
+#include <vxalea/installed_paths.h>
+#include <vxalea/vxalea.h>
 
 int main(void)
 {
     VXHost* host = vxhost_create();
-    VXHostModule* m = host ? vxhost_load(host, "vxalea", MODULE_DIR) : NULL;
+    VXHostModule* m = host ? vxhost_load(host, "vxalea", VXALEA_INSTALLED_MODULE_DIR) : NULL;
     if (!m) {
         printf("cannot load: %s\n", host ? vxhost_last_error(host) : "no host");
         return 1;
@@ -21,8 +23,13 @@ int main(void)
     q->UserMethod = method;
     q->Seed = 5489;
     int rc = setup && setup(q) == 0 && q->Functions->zrng_uint64(q->Blob) == 14514284786278117030ull ? 0 : 1;
+    const char* what = rc ? "wrong first output" : "ok";
+    if (!rc && !vxalea_is_missing(q->GetOneVariateTRIANGLE(q, 1.5))) {
+        rc = 1;
+        what = "a rejected parameter did not give the missing value";
+    }
     free(q);
     vxhost_destroy(host);
-    puts(rc == 0 ? "ok" : "wrong first output");
+    puts(what);
     return rc;
 }

@@ -1,6 +1,7 @@
-// Loads the installed module through the C++ layer and checks an MT64
-// stream against the published first output of seed 5489 and against
-// std::mt19937_64 under std::shuffle.  Prints "ok" on success.
+// Loads the installed module through the C++ layer, with no search path and
+// no environment variable, and checks an MT64 stream (the default of
+// stream64) against the published first output of seed 5489 and against
+// std::mt19937_64 under std::shuffle.  Prints "ok" and the module's path.
 #include <algorithm>
 #include <cstdio>
 #include <numeric>
@@ -12,10 +13,10 @@
 int main()
 try {
     vxalea::host host;
-    vxalea::module mod(host, "vxalea", MODULE_DIR);
+    vxalea::module mod(host);
     vxalea::pool pool(host);
-    vxalea::stream64 s(mod, pool, {.method = "MT64", .seed = 5489});
-    if (s() != 14514284786278117030ull) {
+    vxalea::stream64 s(mod, pool, {.seed = 5489});
+    if (s.method() != "MT64" || s() != 14514284786278117030ull) {
         std::puts("wrong first output");
         return 1;
     }

@@ -1,8 +1,15 @@
-# Installs the build in BUILD_DIR into a scratch prefix, builds the consumer
-# project against it with find_package and runs its programs, then builds the
-# C++ consumer once more with the flags pkg-config gives.
+# Installs the build in BUILD_DIR into a scratch prefix outside the build
+# tree and, with VXHOST_MODULE_PATH unset throughout:
+#   - builds the consumer project against it with find_package and runs its
+#     programs, one of them also from another directory;
+#   - builds a C and a C++ consumer with the flags pkg-config gives;
+#   - runs the installed tool;
+#   - checks that the installed module headers declare exactly the
+#     functions libvxalea.so exports, as the module's own headers do;
+#   - checks that the C++ layer below C++20 stops at one clear #error.
 function(run what)
-  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E env --unset=VXHOST_MODULE_PATH ${ARGN}
+    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "${what} failed (${rc}):\n${out}\n${err}")
   endif()
@@ -17,14 +24,17 @@ function(expect_ok program)
   message(STATUS "${program}: ${out}")
 endfunction()
 
+string(MD5 tag "${BUILD_DIR}")
+set(SCRATCH /tmp/vxalea_install_consumer_${tag})
 file(REMOVE_RECURSE ${SCRATCH})
 set(prefix ${SCRATCH}/prefix)
 run("installing" ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 
 set(flags)
+set(san)
 if(SANITIZE)
-  set(flags -DCMAKE_CXX_FLAGS=-fsanitize=${SANITIZE} -DCMAKE_C_FLAGS=-fsanitize=${SANITIZE}
-            -DCMAKE_EXE_LINKER_FLAGS=-fsanitize=${SANITIZE})
+  set(san -fsanitize=${SANITIZE})
+  set(flags -DCMAKE_CXX_FLAGS=${san} -DCMAKE_C_FLAGS=${san} -DCMAKE_EXE_LINKER_FLAGS=${san})
 endif()
 run("configuring the consumer" ${CMAKE_COMMAND} -S ${CONSUMER_SOURCE} -B ${SCRATCH}/build -G ${GENERATOR}
     -DCMAKE_BUILD_TYPE=Release -DCMAKE_PREFIX_PATH=${prefix}
@@ -33,23 +43,91 @@ run("building the consumer" ${CMAKE_COMMAND} --build ${SCRATCH}/build)
 foreach(program consumer consumer_linked c_consumer)
   expect_ok(${SCRATCH}/build/${program})
 endforeach()
+file(COPY ${SCRATCH}/build/consumer DESTINATION ${SCRATCH}/elsewhere)
+expect_ok(${SCRATCH}/elsewhere/consumer)
+
+# The tool finds the module beside it.
+run("running the installed tool" ${prefix}/${BINDIR}/vxalea raw --method MT64 --int-seed 5489 -n 1)
+if(NOT out MATCHES "14514284786278117030")
+  message(FATAL_ERROR "the installed tool printed: ${out}")
+endif()
 
 find_program(PKG_CONFIG pkg-config)
 if(PKG_CONFIG)
-  file(GLOB_RECURSE pc ${prefix}/*/vxalea.pc)
-  get_filename_component(pcdir "${pc}" DIRECTORY)
-  set(ENV{PKG_CONFIG_PATH} "${pcdir}")
+  set(ENV{PKG_CONFIG_PATH} "${prefix}/${LIBDIR}/pkgconfig")
   run("pkg-config --cflags" ${PKG_CONFIG} --cflags vxalea)
   separate_arguments(cflags UNIX_COMMAND "${out}")
   run("pkg-config --libs" ${PKG_CONFIG} --libs vxalea)
   separate_arguments(libs UNIX_COMMAND "${out}")
-  run("pkg-config moduledir" ${PKG_CONFIG} --variable=moduledir vxalea)
-  string(STRIP "${out}" moduledir)
-  set(san)
-  if(SANITIZE)
-    set(san -fsanitize=${SANITIZE})
-  endif()
-  run("building with pkg-config flags" ${CXX_COMPILER} -std=c++20 ${san} ${cflags}
-      "-DMODULE_DIR=\"${moduledir}\"" ${CONSUMER_SOURCE}/consumer.cpp -o ${SCRATCH}/pc_consumer ${libs})
+  run("building C with pkg-config flags" ${C_COMPILER} ${san} ${cflags} ${CONSUMER_SOURCE}/c_consumer.c
+      -o ${SCRATCH}/pc_c_consumer ${libs})
+  expect_ok(${SCRATCH}/pc_c_consumer)
+  run("building C++ with pkg-config flags" ${CXX_COMPILER} -std=c++20 ${san} ${cflags}
+      ${CONSUMER_SOURCE}/consumer.cpp -o ${SCRATCH}/pc_consumer ${libs})
   expect_ok(${SCRATCH}/pc_consumer)
 endif()
+
+# Every function declared by the installed module headers, against the
+# module's dynamic symbols.  GCC's -aux-info lists each function a C
+# translation unit declares, with its file; functions defined in a header
+# (static inline helpers) are not part of the ABI.
+set(include ${prefix}/${INCLUDEDIR})
+find_program(GCC gcc)
+if(GCC)
+  file(WRITE ${SCRATCH}/abi.c "#include <vxalea/vxalea.h>\n")
+  run("listing the declared functions" ${GCC} -fsyntax-only -I${include} -aux-info ${SCRATCH}/abi.txt
+      ${SCRATCH}/abi.c)
+  file(STRINGS ${SCRATCH}/abi.txt lines REGEX "^/\\* ${include}/vxalea/")
+  set(declared)
+  foreach(line IN LISTS lines)
+    if(line MATCHES ":N?C \\*/" AND line MATCHES "([A-Za-z_][A-Za-z0-9_]*) \\(")
+      list(APPEND declared ${CMAKE_MATCH_1})
+    endif()
+  endforeach()
+  file(STRINGS ${include}/vxalea/mk/vxbind.h handle REGEX "extern VXHndlp Exported_VXHandle;")
+  if(handle)
+    list(APPEND declared Exported_VXHandle)
+  endif()
+  list(SORT declared)
+  list(REMOVE_DUPLICATES declared)
+  run("listing the module's exports" nm -D --defined-only ${prefix}/${LIBDIR}/libvxalea.so)
+  string(REGEX MATCHALL "[^\n]+" symbols "${out}")
+  set(exported)
+  foreach(line IN LISTS symbols)
+    if(line MATCHES " [A-Za-z] ([A-Za-z_][A-Za-z0-9_]*)$")
+      set(name ${CMAKE_MATCH_1})
+      if(NOT name MATCHES "^__(asan|ubsan|tsan|odr_asan)") # sanitizer builds add their own
+        list(APPEND exported ${name})
+      endif()
+    endif()
+  endforeach()
+  list(SORT exported)
+  list(LENGTH exported count)
+  if(NOT declared STREQUAL exported)
+    set(missing ${exported})
+    list(REMOVE_ITEM missing ${declared})
+    set(extra ${declared})
+    list(REMOVE_ITEM extra ${exported})
+    message(FATAL_ERROR "installed headers and exports differ:\n exported, not declared: ${missing}\n"
+                        " declared, not exported: ${extra}")
+  endif()
+  message(STATUS "installed headers declare exactly the ${count} exported symbols")
+endif()
+
+# The umbrella repeats the declarations of module headers that also carry
+# internals; a difference from the module's own would conflict here.
+file(WRITE ${SCRATCH}/same.cpp "#include <vxalea/vxalea.h>\n#include \"subs/vxnr.h\"\n#include \"subs/zln1px.h\"\n")
+run("comparing the umbrella with the module's headers" ${CXX_COMPILER} -std=c++20 -fsyntax-only -I${include}
+    -I${CONSUMER_SOURCE}/../.. ${SCRATCH}/same.cpp)
+
+# Below C++20 the layer says so once and goes no further.
+file(WRITE ${SCRATCH}/old.cpp "#include <vxalea/vxalea.hpp>\nint main() { return 0; }\n")
+execute_process(COMMAND ${CXX_COMPILER} -std=c++17 -fsyntax-only -I${include} ${SCRATCH}/old.cpp
+  RESULT_VARIABLE rc ERROR_VARIABLE err OUTPUT_VARIABLE err_out)
+string(REGEX MATCHALL "error:" errors "${err}${err_out}")
+list(LENGTH errors nerrors)
+if(rc EQUAL 0 OR NOT nerrors EQUAL 1 OR NOT err MATCHES "needs C\\+\\+20")
+  message(FATAL_ERROR "compiling the layer as C++17 gave:\n${err}${err_out}")
+endif()
+
+file(REMOVE_RECURSE ${SCRATCH})

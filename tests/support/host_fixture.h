@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/vxhost_api.h"
+#include "host/vxhost_testing.h"
 #include "mk/vxbind.h"
 
 namespace vxtest {
