@@ -53,9 +53,7 @@ constexpr int kWords = 4; // task index and the three sums, sent as doubles
 
 Partial runTask(const vxalea::module& mod, vxalea::pool& pool, uint64_t experimentSeed, int task)
 {
-    // Key 0 means no key, hence k + 1.
-    vxalea::stream64 s(mod, pool,
-                       {.method = "FRY4X64", .seed = experimentSeed, .key = static_cast<uint64_t>(task) + 1});
+    auto s = vxalea::task_stream(mod, pool, experimentSeed, static_cast<uint64_t>(task), "FRY4X64");
     const double dt = T / kFixings;
     const double drift = (r - 0.5 * sigma * sigma) * dt, vol = sigma * std::sqrt(dt);
     Partial p;

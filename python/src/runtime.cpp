@@ -220,6 +220,9 @@ Ids check_ids(const Engine& e, py::handle seed, py::handle key, py::handle threa
 Ids task_ids(const Engine& e, py::handle experiment_seed, py::handle task, py::handle sub)
 {
     const std::string name = e.name();
+    if (!vxalea::is_statistical(name))
+        throw py::value_error("engine " + name + " is not a statistical generator; give tasks substreams of MT64, "
+                              "MTHYBRID, a Threefry or a PCG engine");
     if (!e.limits.takes_key)
         throw py::value_error("engine " + name +
                               " takes no keys, so the tasks of one experiment seed cannot have substreams of their "
@@ -229,10 +232,11 @@ Ids task_ids(const Engine& e, py::handle experiment_seed, py::handle task, py::h
         throw py::value_error("a task stream needs an experiment seed: a seed from the clock would differ in every "
                               "process");
     const uint64_t k = as_u64(task, "task");
-    if (k >= e.limits.max_key)
-        throw py::value_error("task " + u64_text(k) + " is beyond the " + u64_text(e.limits.max_key) +
-                              " tasks engine " + name + " keeps apart (tasks 0 to " +
-                              u64_text(e.limits.max_key - 1) + " take keys 1 to " + u64_text(e.limits.max_key) + ")");
+    const uint64_t last = vxalea::last_task(e.limits).value_or(0);
+    if (!vxalea::substream_of_task(e.limits, k))
+        throw py::value_error("task " + u64_text(k) + " is beyond the tasks engine " + name +
+                              " keeps apart (tasks 0 to " + u64_text(last) + " take keys 1 to " +
+                              u64_text(last + 1) + ")");
     return check_ids(e, experiment_seed, py::int_(k + 1), sub);
 }
 

@@ -24,7 +24,7 @@ CASES = [
     (lambda: s("PCG64I", thread=2**43), ValueError, "thread 8796093022208 is beyond the thread numbers PCG64I"),
     (lambda: s("MT32", thread=2**32), ValueError, "thread 4294967296 is beyond the thread numbers MT32"),
     (lambda: s.for_task(1, 0, method="XOR128"), ValueError, "engine XOR128 takes no keys, so the tasks"),
-    (lambda: s.for_task(1, 1023, method="PCG32I"), ValueError, "task 1023 is beyond the 1023 tasks engine PCG32I"),
+    (lambda: s.for_task(1, 1023, method="PCG32I"), ValueError, "task 1023 is beyond the tasks engine PCG32I keeps apart"),
     (lambda: s.for_task(None, 3), ValueError, "needs an experiment seed"),
     (lambda: vxalea.BitGenerator("SUBKEY64", seed=1), ValueError, "SUBKEY64 is kept for compatibility"),
     (lambda: vxalea.BitGenerator("XOR64", seed=1).spawn(1), ValueError, "XOR64 takes no keys, so spawn()"),
