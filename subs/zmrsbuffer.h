@@ -55,17 +55,12 @@ template <class Draw>
 }
 
 /* Samplers used across units, on parameters their callers have already
- * accepted (gammaShapeOk, betaShapesOk, poissonMeanOk) and a usable stream.
+ * accepted (gammaShapeOk, poissonMeanOk) and a usable stream.
  * Each is exactly the one-variate form, saved set-up included. */
 inline bool gammaShapeOk(double alpha) { return alpha > 0.0 && alpha < kInf; }
-inline bool betaShapesOk(double alpha, double beta)
-{
-    return alpha > 0.0 && beta > 0.0 && alpha < kInf && beta < kInf;
-}
 inline bool poissonMeanOk(double lambda) { return lambda >= 0.0 && lambda < kInf; }
 
 double gammaVariate(MRandPtr q, double alpha);              /* zmrsgamma.cpp */
-double betaVariate(MRandPtr q, double alpha, double beta);  /* zmrsbeta.cpp */
 double poissonVariate(MRandPtr q, double lambda);           /* zmrspoisson.cpp */
 
 } // namespace zmrs

@@ -139,7 +139,11 @@ bool gbRuns(const ZRANGAM& g) { return g.a > 0.0 && g.c < kInf && g.b < kInf; }
 /* GAMMA and ERLANG leave alpha > 0 to the caller.  A shape that is not a
  * positive finite number (zero, negative, NaN, infinite) gives the missing
  * value without a uniform drawn or the set-up touched: no attempt of either
- * algorithm could be accepted there. */
+ * algorithm could be accepted there.  For an infinite shape GB's set-up
+ * overflows (2 alpha - 1 = inf, so a = 0 and b = c = inf) and every
+ * acceptance test compares NaN: the algorithm would never end, and there is
+ * no variate to give.  CHISQUARE(inf), T(inf) and NEGBINOMIAL(p < 1, inf)
+ * are the missing value for the same reason. */
 bool chiSquareOk(double df) { return df > 0.0 && gammaShapeOk(0.5 * df); }
 
 /* The buffer forms, `twice` for CHISQUARE.  The set-up is made before the
