@@ -370,6 +370,9 @@ VXAPI VXStatus vxnrtset(VXChar* name, int name_l, VXChar* value, int value_l)
 {
     VXHndlp h = Exported_VXHandle;
     if (!name || !usable(h)) return 0;
+    /* The switch is asked for as by every registry function (a host may
+     * watch for it), though this setter writes no trace either way. */
+    (void)debugging(h);
     int nl = textLength(name, name_l);
     static const VXChar kEmpty[1] = {0};
     int vl = value ? textLength(value, value_l) : 0;
@@ -407,6 +410,7 @@ VXAPI VXStatus vxnrdset(VXChar* name, int name_l, double value)
 {
     VXHndlp h = Exported_VXHandle;
     if (!name || !usable(h)) return 0;
+    (void)debugging(h); /* asked, no trace: as vxnrtset */
     int nl = textLength(name, name_l);
     VXStatus s = h->nameSet(h, name, nl, 1, VXNameDouble, &value, sizeof value, nullptr, 0);
     if (s == VX_STATUS_NOT_FOUND) return 0;
