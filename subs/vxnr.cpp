@@ -3,6 +3,7 @@
  * complains about is written to its default journal. */
 #include <cstdarg>
 #include <climits>
+#include <mutex>
 
 #include "mk/vxbind.h"
 #include "subs/vxnls.h"
@@ -142,6 +143,15 @@ int narrow(const VXChar* in, int n, char* out, int capacity)
     }
     return len;
 }
+
+/* The count-down is a read and a write of a registry entry, and the host
+ * offers no atomic update; every thread that reports a message runs it, so
+ * without a lock two threads read the same value and one message goes
+ * uncounted.  One lock for the whole module serialises it.  It holds no
+ * data (the counts stay in the registry, as they always were) and needs no
+ * set-up: constant-initialised, so it works before the entry function has
+ * run and with any number of hosts. */
+constinit std::mutex gLimitLock;
 
 } // namespace
 
@@ -336,6 +346,7 @@ VXAPI int vxnrlimit(VXChar* name, int name_l, QORLONG limit)
     };
     VXHndlp h = Exported_VXHandle;
     if (!name || !usable(h)) return asInt(limit);
+    const std::lock_guard<std::mutex> serialised(gLimitLock);
     bool dbg = debugging(h);
     int nl = textLength(name, name_l);
 
