@@ -27,7 +27,7 @@
 namespace {
 
 using zmrs::kInf;
-using zmrs::kMaxAttempts;
+using zmrs::kAttemptsPerVariate;
 using zmrs::Uniform;
 using zmrs::usable;
 
@@ -126,7 +126,7 @@ bool setUpUsable(const ZRANBET& s, Regime regime)
 double drawA(const Uniform& next, const ZRANBET& s, double alpha, double beta)
 {
     const double t = s.d1, p = s.d2;
-    for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+    for (int attempt = 0; attempt < kAttemptsPerVariate; ++attempt) {
         const double u1 = next();
         const double u2 = next();
         const double e = -std::log(u2);
@@ -147,7 +147,7 @@ double drawA(const Uniform& next, const ZRANBET& s, double alpha, double beta)
 double drawBB(const Uniform& next, const ZRANBET& s, double alpha)
 {
     const double d1 = s.d1, d2 = s.d2, d3 = s.d3, d4 = s.d4, d5 = s.d5;
-    for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+    for (int attempt = 0; attempt < kAttemptsPerVariate; ++attempt) {
         const double u1 = next();
         const double u2 = next();
         const double v = d4 * std::log(u1 / (1.0 - u1));
@@ -169,7 +169,7 @@ double drawBC(const Uniform& next, const ZRANBET& s, double alpha)
 {
     const double d1 = s.d1, d2 = s.d2, d3 = s.d3, d4 = s.d4;
     const double k1 = s.d6, k2 = s.d7, toobig = s.toobig;
-    for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+    for (int attempt = 0; attempt < kAttemptsPerVariate; ++attempt) {
         const double u1 = next();
         const double u2 = next();
         double z;

@@ -23,7 +23,7 @@
 
 namespace {
 
-using zmrs::kMaxAttempts;
+using zmrs::kAttemptsPerVariate;
 using zmrs::Uniform;
 using zmrs::usable;
 
@@ -75,7 +75,7 @@ bool binomialOk(long n, double p) { return n >= 0 && p >= 0.0 && p <= 1.0; }
 
     if (normal) {
         const double mean = s.mean, sd = s.sd;
-        for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+        for (int attempt = 0; attempt < kAttemptsPerVariate; ++attempt) {
             const double u1 = next();
             const double u2 = next();
             const double z = std::sqrt(-2.0 * std::log(u1)) * std::cos(kTwoPi * u2);

@@ -10,7 +10,7 @@
 
 namespace {
 
-using zmrs::kMaxAttempts;
+using zmrs::kAttemptsPerVariate;
 using zmrs::Uniform;
 using zmrs::usable;
 
@@ -35,7 +35,7 @@ using zmrs::usable;
 [[gnu::always_inline]] inline double cauchyDraw(MRandPtr q)
 {
     const Uniform next(q);
-    for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+    for (int attempt = 0; attempt < kAttemptsPerVariate; ++attempt) {
         const double u[2] = {next(), next()};
         double ratio;
         if (cauchyAttempt(u, ratio)) return ratio;

@@ -26,7 +26,7 @@ namespace {
 
 using zmrs::gammaShapeOk;
 using zmrs::kInf;
-using zmrs::kMaxAttempts;
+using zmrs::kAttemptsPerVariate;
 using zmrs::Uniform;
 using zmrs::usable;
 
@@ -108,7 +108,7 @@ bool gbRuns(const ZRANGAM& g) { return g.a > 0.0 && g.c < kInf && g.b < kInf; }
 
     if (alpha > 1.0) {
         if (!gbRuns(g)) return zmrsMissing();
-        for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+        for (int attempt = 0; attempt < kAttemptsPerVariate; ++attempt) {
             const double u[2] = {next(), next()};
             double x;
             if (gbAttempt(g, alpha, u, x)) return x;
@@ -119,7 +119,7 @@ bool gbRuns(const ZRANGAM& g) { return g.a > 0.0 && g.c < kInf && g.b < kInf; }
     double x = 0.0;
     if (g.d != 0.0) {
         bool accepted = false;
-        for (int attempt = 0; attempt < kMaxAttempts && !accepted; ++attempt) {
+        for (int attempt = 0; attempt < kAttemptsPerVariate && !accepted; ++attempt) {
             const double u[3] = {next(), next(), next()};
             accepted = fractionAttempt(g, u, x);
         }
