@@ -261,6 +261,10 @@ std::vector<Row> rows()
         stuckAt(VX_ROW("BETA_BB_stuck", BETA, 2.5, 4.0), 1.0 - 0x1p-53),
         stuckAt(VX_ROW("BETA_BC_stuck", BETA, 0.5, 3.0), 0x1p-53),
         stuckAt(VX_ROW("CAUCHY_stuck", CAUCHY), 0.9),
+        // The centre of the disk has no ratio (0/0).
+        stuckAt(VX_ROW("CAUCHY_stuck_at_centre", CAUCHY), 0.5),
+        // An infinite scale times a power that underflows to 0.
+        stuckAt(VX_ROW("WEIBULL_inf_scale_power_0", WEIBULL, 1e-300, kInf), 0.5),
         stuckAt(VX_ROW("T_stuck", T, 5.0), 0.9),
         stuckAt(VX_ROW("GEOMETRIC_stuck", GEOMETRIC, 0.3), 0.9),
         stuckAt(VX_ROW("NEGBINOMIAL_stuck", NEGBINOMIAL, 0.4, 2.5), 1.0 - 0x1p-53),
