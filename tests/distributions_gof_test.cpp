@@ -441,7 +441,7 @@ std::vector<KnownLimit> knownLimits()
         const int draws = 10 * kDraws;
         const double zero = roundedNormal(n * p, std::sqrt(n * p * (1 - p)), n)(0);
         v.push_back({"BINOMIAL_normal_" + std::to_string(n) + "_P0",
-                     [n, p](MRandPtr q) { return GetOneVariateBINOMIAL(q, n, p); }, draws,
+                     [n = n, p = p](MRandPtr q) { return GetOneVariateBINOMIAL(q, n, p); }, draws,
                      [](const std::vector<double>& x) { return fractionOf(x, isZero); }, zero,
                      6 * std::sqrt(zero * (1 - zero) / draws),
                      bm::pdf(bm::binomial_distribution<>(double(n), p), 0.0)});

@@ -155,7 +155,7 @@ void binomialRows()
                                 {1000, 0.4, "normal approximation"},
                                 {100000, 0.00005, "inversion (np <= 5)"}}) {
         const bm::binomial law(static_cast<double>(n), p);
-        const auto x = draw(kDraws, 1001, [n, p](MRandPtr q) { return GetOneVariateBINOMIAL(q, n, p); });
+        const auto x = draw(kDraws, 1001, [n = n, p = p](MRandPtr q) { return GetOneVariateBINOMIAL(q, n, p); });
         char params[64];
         std::snprintf(params, sizeof params, "BINOMIAL(%ld, %g)", n, p);
         /* The normal approximation misses the skew: near 0 when the mean is
@@ -192,7 +192,7 @@ void poissonRows()
                                   {200.5, "normal approximation"},
                                   {1000.0, "normal approximation"}}) {
         const bm::poisson law(lambda);
-        const auto x = draw(kDraws, 1003, [lambda](MRandPtr q) { return GetOneVariatePOISSON(q, lambda); });
+        const auto x = draw(kDraws, 1003, [lambda = lambda](MRandPtr q) { return GetOneVariatePOISSON(q, lambda); });
         const Moments m = standardised(x, lambda, std::sqrt(lambda));
         char params[64];
         std::snprintf(params, sizeof params, "POISSON(%g)", lambda);
