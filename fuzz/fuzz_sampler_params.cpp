@@ -1,5 +1,6 @@
 // Sampler parameters of any bit pattern (NaN, infinities, negative, huge)
 // for all twenty distributions: every call must end.
+#include <climits>
 #include <cstdint>
 #include <cstring>
 
@@ -69,9 +70,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     case 10:
     {
         // The sampler draws one uniform per item taken, up to 2^31 - 1 of
-        // them by design: keep the sample size small enough for the fuzzer's
-        // time limit (negative and zero sizes still reach it).
-        const long k = n3 % (1L << 20);
+        // them by design: a sample size that would be drawn is kept below
+        // 512, so an input takes at most 20 x 512 uniforms (sizes that are
+        // refused, zero or negative reach the sampler as given).
+        const long k = n3 > 256 && n3 <= n1 && n3 <= INT32_MAX ? 256 + n3 % 256 : n3;
         buffer ? (void)FillTheBufferHYPERGEOMETRIC(q, n1, n2, k) : (void)GetOneVariateHYPERGEOMETRIC(q, n1, n2, k);
         break;
     }

@@ -1,10 +1,50 @@
 /* Text transcoding through the host's NLS record.  The pipelines and the
  * encoding number live in the host's record; this unit only picks and
- * lazily makes them. */
+ * lazily makes them.
+ *
+ * The record is shared by every thread and has no lock, so its encoding
+ * number and session pipelines are read and written as atomics, and a
+ * pipeline that has been stored there is never destroyed by the module: a
+ * reader may have just loaded it.  A pipeline that an encoding switch
+ * replaces is retired, left to the host, which releases every pipeline it
+ * made when it shuts down (with the module).  Sessions switch encoding a
+ * handful of times, so what stays behind is two small records per switch. */
+#include <atomic>
+
 #include "mk/vxbind.h"
 #include "subs/vxnls.h"
 
 namespace {
+
+using PipelineSlot = std::atomic_ref<VXNLSPipelineh>;
+using CeiSlot = std::atomic_ref<NLScei>;
+
+NLScei sessionCei(VXNLSRecord* r) { return CeiSlot(r->SessCei).load(std::memory_order_acquire); }
+
+/* The session pipeline of one direction, made on first use.  Threads that
+ * make one at the same moment agree on the first stored; the others destroy
+ * theirs, which no one else has seen.  A pipeline made for an encoding that
+ * was switched away meanwhile is taken out again (and retired) so that it
+ * cannot stand for the new one. */
+VXNLSPipelineh sessionPipeline(VXHndlp h, VXNLSRecord* r, VXNLSPipelineh& field, bool toVx)
+{
+    PipelineSlot slot(field);
+    if (VXNLSPipelineh p = slot.load(std::memory_order_acquire)) return p;
+    const NLScei cei = sessionCei(r);
+    VXNLSExth ext = h->vxnls;
+    VXNLSPipelineh made = ext ? (toVx ? ext->makeToVXChar : ext->makeFromVXChar)(ext, cei, 0, 0) : nullptr;
+    if (!made) return nullptr;
+    VXNLSPipelineh expected = nullptr;
+    if (!slot.compare_exchange_strong(expected, made, std::memory_order_acq_rel)) {
+        made->destroy(made);
+        return expected;
+    }
+    if (sessionCei(r) != cei) {
+        VXNLSPipelineh stale = made;
+        slot.compare_exchange_strong(stale, nullptr, std::memory_order_acq_rel);
+    }
+    return made;
+}
 
 VXNLSRecord* record(VXHndlp h) { return h ? h->nls : nullptr; }
 
@@ -63,16 +103,12 @@ VXAPI VXStatus zpvnls(NLScei cei)
         h->nameSet(h, VXT("VXNLS.DRO_SESSION_CEI"), 21, 4, VXNameQORLong, &value, 0, nullptr, 0);
     }
     VXNLSRecord* r = record(h);
-    if (!r || r->SessCei == cei) return 0;
-    r->SessCei = cei;
-    if (VXNLSPipelineh p = r->SessToVXChar) p->destroy(p);
-    if (VXNLSPipelineh p = r->SessFromVXChar) p->destroy(p);
-    r->SessToVXChar = nullptr;
-    r->SessFromVXChar = nullptr;
-    if (VXNLSExth ext = h->vxnls) {
-        r->SessToVXChar = ext->makeToVXChar(ext, cei, 0, 0);
-        r->SessFromVXChar = ext->makeFromVXChar(ext, cei, 0, 0);
-    }
+    if (!r || CeiSlot(r->SessCei).exchange(cei, std::memory_order_acq_rel) == cei) return 0;
+    /* The replaced pipelines are retired, not destroyed (see the top). */
+    VXNLSExth ext = h->vxnls;
+    PipelineSlot(r->SessToVXChar).store(ext ? ext->makeToVXChar(ext, cei, 0, 0) : nullptr, std::memory_order_release);
+    PipelineSlot(r->SessFromVXChar)
+        .store(ext ? ext->makeFromVXChar(ext, cei, 0, 0) : nullptr, std::memory_order_release);
     return 0;
 }
 
@@ -81,7 +117,8 @@ VXAPI NLScei zSessCei(void)
     VXHndlp h = Exported_VXHandle;
     if (serverRole(h)) return U_UTF8_CE;
     VXNLSRecord* r = record(h);
-    return r && r->SessCei != 0 ? r->SessCei : U_WLATIN1_CE;
+    const NLScei cei = r ? sessionCei(r) : 0;
+    return cei != 0 ? cei : U_WLATIN1_CE;
 }
 
 VXAPI VXNLSPipelineh zSessToVXChar(void)
@@ -90,10 +127,8 @@ VXAPI VXNLSPipelineh zSessToVXChar(void)
     if (serverRole(h)) return fromUtf8(h);
     VXNLSRecord* r = record(h);
     if (!r) return nullptr;
-    if (r->SessCei == 0) return r->fromCompiler;
-    if (r->SessToVXChar) return r->SessToVXChar;
-    VXNLSPipelineh p = h->vxnls ? h->vxnls->makeToVXChar(h->vxnls, r->SessCei, 0, 0) : nullptr;
-    r->SessToVXChar = p;
+    if (sessionCei(r) == 0) return r->fromCompiler;
+    VXNLSPipelineh p = sessionPipeline(h, r, r->SessToVXChar, true);
     return p ? p : r->fromCompiler;
 }
 
@@ -103,10 +138,8 @@ VXAPI VXNLSPipelineh zSessFromVXChar(void)
     if (serverRole(h)) return toUtf8(h);
     VXNLSRecord* r = record(h);
     if (!r) return nullptr;
-    if (r->SessCei == 0) return r->toCompiler;
-    if (r->SessFromVXChar) return r->SessFromVXChar;
-    VXNLSPipelineh p = h->vxnls ? h->vxnls->makeFromVXChar(h->vxnls, r->SessCei, 0, 0) : nullptr;
-    r->SessFromVXChar = p;
+    if (sessionCei(r) == 0) return r->toCompiler;
+    VXNLSPipelineh p = sessionPipeline(h, r, r->SessFromVXChar, false);
     return p ? p : r->toCompiler;
 }
 

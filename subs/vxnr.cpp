@@ -3,6 +3,7 @@
  * complains about is written to its default journal. */
 #include <cstdarg>
 #include <climits>
+#include <mutex>
 
 #include "mk/vxbind.h"
 #include "subs/vxnls.h"
@@ -142,6 +143,15 @@ int narrow(const VXChar* in, int n, char* out, int capacity)
     }
     return len;
 }
+
+/* The count-down is a read and a write of a registry entry, and the host
+ * offers no atomic update; every thread that reports a message runs it, so
+ * without a lock two threads read the same value and one message goes
+ * uncounted.  One lock for the whole module serialises it.  It holds no
+ * data (the counts stay in the registry, as they always were) and needs no
+ * set-up: constant-initialised, so it works before the entry function has
+ * run and with any number of hosts. */
+constinit std::mutex gLimitLock;
 
 } // namespace
 
@@ -336,6 +346,7 @@ VXAPI int vxnrlimit(VXChar* name, int name_l, QORLONG limit)
     };
     VXHndlp h = Exported_VXHandle;
     if (!name || !usable(h)) return asInt(limit);
+    const std::lock_guard<std::mutex> serialised(gLimitLock);
     bool dbg = debugging(h);
     int nl = textLength(name, name_l);
 
@@ -370,6 +381,9 @@ VXAPI VXStatus vxnrtset(VXChar* name, int name_l, VXChar* value, int value_l)
 {
     VXHndlp h = Exported_VXHandle;
     if (!name || !usable(h)) return 0;
+    /* The switch is asked for as by every registry function (a host may
+     * watch for it), though this setter writes no trace either way. */
+    (void)debugging(h);
     int nl = textLength(name, name_l);
     static const VXChar kEmpty[1] = {0};
     int vl = value ? textLength(value, value_l) : 0;
@@ -407,6 +421,7 @@ VXAPI VXStatus vxnrdset(VXChar* name, int name_l, double value)
 {
     VXHndlp h = Exported_VXHandle;
     if (!name || !usable(h)) return 0;
+    (void)debugging(h); /* asked, no trace: as vxnrtset */
     int nl = textLength(name, name_l);
     VXStatus s = h->nameSet(h, name, nl, 1, VXNameDouble, &value, sizeof value, nullptr, 0);
     if (s == VX_STATUS_NOT_FOUND) return 0;

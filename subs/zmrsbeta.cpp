@@ -26,8 +26,8 @@
 
 namespace {
 
-using zmrs::betaShapesOk;
-using zmrs::kMaxAttempts;
+using zmrs::kInf;
+using zmrs::kAttemptsPerVariate;
 using zmrs::Uniform;
 using zmrs::usable;
 
@@ -89,10 +89,24 @@ void betaSetUp(ZRANBET& s, Regime regime, double alpha, double beta)
     }
 }
 
+/* BETA refuses only shapes that are not above zero (a NaN among them).  An
+ * infinite shape runs the algorithm of its regime like any other:
+ *   BETA(inf, 1) is u^0 = 1 and BETA(1, inf) is 1 - u^0 = 0 (unit regimes);
+ *   BETA(inf, b) and BETA(b, inf) with b < 1 fall in BC, where toobig is
+ *   -inf and k1 is NaN: step 1 rejects nothing, every w is DBL_MAX and every
+ *   test value +inf, so the first attempt that reaches a test gives 1 (0
+ *   for the infinite beta);
+ *   with b > 1, or both infinite, they fall in BB, whose set-up has no value
+ *   (d4 = sqrt(inf / NaN)): no attempt could ever be accepted, and the
+ *   variate is the missing value, before a uniform is drawn (setUpUsable). */
+bool betaShapesOk(double alpha, double beta) { return alpha > 0.0 && beta > 0.0; }
+
 /* Shapes whose set-up leaves nothing to sample from (t rounded to 0 or 1 in
  * regime A when one shape is below about 1e-300 against the other; 2 d1 d2
- * overflowing in BB) would reject every attempt: the missing value instead,
- * before a uniform is drawn. */
+ * overflowing in BB, or an infinite shape there; d4 = 1/d2 overflowing in
+ * BC) would reject every attempt: the missing value instead, before a
+ * uniform is drawn.  BC with an infinite larger shape keeps its NaN k1 and
+ * infinite d5: it ends, as above. */
 bool setUpUsable(const ZRANBET& s, Regime regime)
 {
     switch (regime) {
@@ -101,6 +115,7 @@ bool setUpUsable(const ZRANBET& s, Regime regime)
     case Regime::BB:
         return std::isfinite(s.d4) && s.d4 > 0.0 && std::isfinite(s.d5);
     case Regime::BC:
+        if (s.d1 == kInf) return std::isfinite(s.d4);
         return std::isfinite(s.d4) && std::isfinite(s.d5) && !std::isnan(s.d6) &&
                !std::isnan(s.d7);
     default:
@@ -111,7 +126,7 @@ bool setUpUsable(const ZRANBET& s, Regime regime)
 double drawA(const Uniform& next, const ZRANBET& s, double alpha, double beta)
 {
     const double t = s.d1, p = s.d2;
-    for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+    for (int attempt = 0; attempt < kAttemptsPerVariate; ++attempt) {
         const double u1 = next();
         const double u2 = next();
         const double e = -std::log(u2);
@@ -132,7 +147,7 @@ double drawA(const Uniform& next, const ZRANBET& s, double alpha, double beta)
 double drawBB(const Uniform& next, const ZRANBET& s, double alpha)
 {
     const double d1 = s.d1, d2 = s.d2, d3 = s.d3, d4 = s.d4, d5 = s.d5;
-    for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+    for (int attempt = 0; attempt < kAttemptsPerVariate; ++attempt) {
         const double u1 = next();
         const double u2 = next();
         const double v = d4 * std::log(u1 / (1.0 - u1));
@@ -154,7 +169,7 @@ double drawBC(const Uniform& next, const ZRANBET& s, double alpha)
 {
     const double d1 = s.d1, d2 = s.d2, d3 = s.d3, d4 = s.d4;
     const double k1 = s.d6, k2 = s.d7, toobig = s.toobig;
-    for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+    for (int attempt = 0; attempt < kAttemptsPerVariate; ++attempt) {
         const double u1 = next();
         const double u2 = next();
         double z;
@@ -218,7 +233,8 @@ double drawBC(const Uniform& next, const ZRANBET& s, double alpha)
 }
 
 /* F from the beta variate x of the half degrees of freedom.  x = 1 exactly
- * (possible in regime BC, or when u rounds) gives 0 rather than +inf. */
+ * (possible in regime BC, or when u rounds, or always for an infinite ndf
+ * against ddf <= 2) gives 0 rather than +inf. */
 [[gnu::always_inline]] inline double fDraw(MRandPtr q, double ndf, double ddf)
 {
     const double x = betaDraw(q, 0.5 * ndf, 0.5 * ddf);
@@ -227,20 +243,17 @@ double drawBC(const Uniform& next, const ZRANBET& s, double alpha)
     return (ddf * x / ndf) / (1.0 - x);
 }
 
-/* BETA rejects alpha <= 0 or beta <= 0, a NaN among them, and also an
- * infinite shape, for which every set-up value is NaN or infinite; F
- * likewise for its degrees of freedom (the halves must pass as shapes). */
+/* F refuses ndf <= 0 or ddf <= 0, a NaN failing too.  An infinite ddf is
+ * refused as well, before a uniform is drawn: the beta variate is then 0 (or
+ * has no value) and ddf x = inf * 0 has none, so the quotient could only be
+ * a NaN that is not the missing value.  The halves must pass as shapes (the
+ * smallest ndf halves to 0). */
 bool fOk(double ndf, double ddf)
 {
-    return ndf > 0.0 && ddf > 0.0 && betaShapesOk(0.5 * ndf, 0.5 * ddf);
+    return ndf > 0.0 && ddf > 0.0 && ddf < kInf && betaShapesOk(0.5 * ndf, 0.5 * ddf);
 }
 
 } // namespace
-
-double zmrs::betaVariate(MRandPtr q, double alpha, double beta)
-{
-    return betaDraw(q, alpha, beta);
-}
 
 extern "C" {
 

@@ -23,7 +23,7 @@
 
 namespace {
 
-using zmrs::kMaxAttempts;
+using zmrs::kAttemptsPerVariate;
 using zmrs::Uniform;
 using zmrs::usable;
 
@@ -75,7 +75,7 @@ bool binomialOk(long n, double p) { return n >= 0 && p >= 0.0 && p <= 1.0; }
 
     if (normal) {
         const double mean = s.mean, sd = s.sd;
-        for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+        for (int attempt = 0; attempt < kAttemptsPerVariate; ++attempt) {
             const double u1 = next();
             const double u2 = next();
             const double z = std::sqrt(-2.0 * std::log(u1)) * std::cos(kTwoPi * u2);
@@ -110,16 +110,16 @@ bool binomialOk(long n, double p) { return n >= 0 && p >= 0.0 && p <= 1.0; }
 }
 
 /* The missing value outside 0 < prob_succ <= 1 or for num_succ <= 0, a NaN
- * of either failing too; an infinite num_succ as well, since no gamma
- * variate of that shape exists. */
-bool negBinomialOk(double prob, double num)
-{
-    return prob > 0.0 && prob <= 1.0 && zmrs::gammaShapeOk(num);
-}
+ * of either failing too. */
+bool negBinomialOk(double prob, double num) { return prob > 0.0 && prob <= 1.0 && num > 0.0; }
 
 [[gnu::always_inline]] inline double negBinomialDraw(MRandPtr q, double prob, double num)
 {
     if (prob == 1.0) return 0.0;
+    /* An infinite num_succ: no gamma variate of that shape exists (GB never
+     * ends there), so the missing value, nothing drawn; prob_succ = 1 gave 0
+     * above without a draw. */
+    if (!zmrs::gammaShapeOk(num)) return zmrsMissing();
     const double g = zmrs::gammaVariate(q, num);
     if (zmrsIsMissing(g)) return g;
     /* A mean past the largest double (prob near the smallest doubles) has no

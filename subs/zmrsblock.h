@@ -46,12 +46,47 @@ inline vxeng::UniformFill blockFillFor(MRandPtr q, bool* positive = nullptr)
     return vxeng::uniformFillFor(q->rangen, positive);
 }
 
+/* What packing a block of attempts found: `kept` accepted attempts, moved
+ * to the front in order, and the rejections before the first of them (all
+ * of the block when there is none) and after the last. */
+struct PackedAttempts {
+    int kept;
+    int rejectedBefore;
+    int rejectedAfter;
+    /* Whether the run of rejections carried in from earlier blocks could
+     * reach the attempt bound inside this one: the block must then be taken
+     * attempt by attempt, where the bound ends a variate. */
+    bool reachesBound(int carried) const { return carried + rejectedBefore >= kAttemptsPerVariate; }
+    /* The run of rejections carried on to the next block of m attempts. */
+    int carriedAfter(int carried, int m) const { return kept == 0 ? carried + m : rejectedAfter; }
+};
+
+/* Moves the accepted attempts of a block of m to its front without a branch
+ * on the flags (a branch on them mispredicts once in every few attempts):
+ * `move(k, j)` copies attempt j into slot k for every j, and slot k is
+ * claimed only when attempt j was accepted. */
+template <class Flag, class Move>
+[[gnu::always_inline]] inline PackedAttempts packAccepted(const Flag* accepted, int m, Move move)
+{
+    int k = 0;
+    int before = 0;
+    int after = 0;
+    for (int j = 0; j < m; ++j) {
+        const int a = accepted[j] ? 1 : 0;
+        move(k, j);
+        before += static_cast<int>(k == 0) & (1 - a);
+        after = (after + 1) * (1 - a);
+        k += a;
+    }
+    return {k, before, after};
+}
+
 /* Rejection samplers whose attempts each take K uniforms and are accepted
  * or not on those alone.  A block of attempts, one per variate still to
  * come, is computed before any is looked at, so that their logarithms and
  * powers overlap; the block is then scanned as one-at-a-time calls would
  * take it: the first accepted attempt gives the variate (through `map`),
- * kMaxAttempts rejected in a row the missing value.  `one` is the
+ * kAttemptsPerVariate rejected in a row the missing value.  `one` is the
  * one-variate draw, for streams without a bulk fill.  q usable, with a
  * buffer, parameters accepted. */
 /* `prepare(u, m)` may first rework the m attempts' uniforms in place, in a
@@ -68,37 +103,24 @@ template <int K, class Prepare, class Attempt, class Map, class One>
     double* const out = q->VBuffer;
     const int64_t n = q->NBuffer;
     int64_t i = 0;
-    int run = 0;
+    int run = 0; /* rejected attempts since the last variate */
     while (i < n) {
         const int m = n - i < kBlock ? static_cast<int>(n - i) : kBlock;
         fill(q->Blob, u, K * m);
         prepare(u, m);
         for (int j = 0; j < m; ++j) accepted[j] = attempt(u + K * j, x[j]);
-        /* Packed by arithmetic on the flags (a branch on them mispredicts
-         * once in every few attempts) into y, then copied out; a block in
-         * which the run of rejections could reach the bound goes attempt by
-         * attempt. */
-        int k = 0;
-        int lead = 0; /* rejections before the block's first acceptance */
-        int tail = 0; /* and after its last */
-        for (int j = 0; j < m; ++j) {
-            const int a = accepted[j] ? 1 : 0;
-            y[k] = map(x[j]);
-            lead += static_cast<int>(k == 0) & (1 - a);
-            tail = (tail + 1) * (1 - a);
-            k += a;
-        }
-        if (run + lead < kMaxAttempts) [[likely]] {
-            std::memcpy(out + i, y, static_cast<size_t>(k) * sizeof(double));
-            i += k;
-            run = k == 0 ? run + m : tail;
+        const PackedAttempts packed = packAccepted(accepted, m, [&](int k, int j) { y[k] = map(x[j]); });
+        if (!packed.reachesBound(run)) [[likely]] {
+            std::memcpy(out + i, y, static_cast<size_t>(packed.kept) * sizeof(double));
+            i += packed.kept;
+            run = packed.carriedAfter(run, m);
             continue;
         }
         for (int j = 0; j < m; ++j) {
             if (accepted[j]) {
                 out[i++] = map(x[j]);
                 run = 0;
-            } else if (++run == kMaxAttempts) {
+            } else if (++run == kAttemptsPerVariate) {
                 out[i++] = zmrsMissing();
                 run = 0;
             }

@@ -14,13 +14,22 @@ namespace zmrs {
 
 inline constexpr double kInf = std::numeric_limits<double>::infinity();
 
-/* Every rejection loop below accepts with probability above 1/4 per attempt
- * for any parameter it is given, so a working generator exceeds this many
- * attempts with probability below 0.75^1000 < 1e-124.  Reaching it means the
- * engine is stuck (a constant or an all-zero imported state) or the set-up is
- * degenerate; the variate is then the missing value instead of an endless
- * loop. */
-inline constexpr int kMaxAttempts = 1000;
+/* Rejected attempts in a row after which a rejection loop gives the missing
+ * value instead of looping on.  Every rejection loop accepts with
+ * probability above 1/4 per attempt for any parameter it is given, so a
+ * working generator reaches this with probability below 0.75^1000 < 1e-124;
+ * reaching it means the engine is stuck (a constant or an all-zero imported
+ * state) or the set-up is degenerate.
+ *
+ * It also bounds what one variate can cost.  An attempt takes at most three
+ * uniforms and a uniform at most 100 engine draws (the conversions that
+ * reject 0 or 1 give up after that many on a stuck engine), so a variate
+ * costs at most 3 x 10^5 engine draws, and T, a normal pair and a gamma
+ * variate, 5 x 10^5: no call that looks valid runs for long, since every
+ * sampler keeps within about 10^6 engine draws per variate.  The two
+ * samplers whose work is set by their parameters say so where they count:
+ * GEOMETRIC's counting method and HYPERGEOMETRIC's one uniform per item. */
+inline constexpr int kAttemptsPerVariate = 1000;
 
 /* One uniform per call of the stream's rangen, nothing else touches the
  * engine.  Taken once per variate. */
@@ -55,17 +64,12 @@ template <class Draw>
 }
 
 /* Samplers used across units, on parameters their callers have already
- * accepted (gammaShapeOk, betaShapesOk, poissonMeanOk) and a usable stream.
+ * accepted (gammaShapeOk, poissonMeanOk) and a usable stream.
  * Each is exactly the one-variate form, saved set-up included. */
 inline bool gammaShapeOk(double alpha) { return alpha > 0.0 && alpha < kInf; }
-inline bool betaShapesOk(double alpha, double beta)
-{
-    return alpha > 0.0 && beta > 0.0 && alpha < kInf && beta < kInf;
-}
 inline bool poissonMeanOk(double lambda) { return lambda >= 0.0 && lambda < kInf; }
 
 double gammaVariate(MRandPtr q, double alpha);              /* zmrsgamma.cpp */
-double betaVariate(MRandPtr q, double alpha, double beta);  /* zmrsbeta.cpp */
 double poissonVariate(MRandPtr q, double lambda);           /* zmrspoisson.cpp */
 
 } // namespace zmrs

@@ -19,10 +19,17 @@ using zmrs::usable;
  * is cheaper. */
 constexpr double kGeometricInversion = 0.001;
 
-/* The counting method with pr >= 0.001 needs more draws than this with
- * probability below 0.999^1000000 < 1e-434; a generator stuck above pr would
- * otherwise never let it end. */
-constexpr int64_t kMaxGeometricDraws = 1000000;
+/* The counting method stops after kCountingBound / pr uniforms with the
+ * missing value: a working generator needs more with probability
+ * (1 - pr)^n < e^(-pr n) = e^-44.4 < 2^-64 per variate, so only a generator
+ * stuck above pr meets it.  That is at most 44 400 uniforms, at the method's
+ * smallest pr (0.001), or 4.4 x 10^6 engine draws at 100 per uniform on a
+ * stuck engine, and within 10^6 from pr = 0.0044 up (89 uniforms at 0.5).
+ * A bound fixed for every pr is either too short at pr = 0.001 (10^4
+ * uniforms would end one variate in 22 000 of a working generator with the
+ * missing value) or far too long at pr = 0.5 (10^6 uniforms, 10^8 engine
+ * draws on a stuck engine). */
+constexpr double kCountingBound = 44.4;
 
 /* GEOMETRIC leaves 0 < pr <= 1 to the caller.  Outside that, or for a NaN,
  * the missing value without a uniform drawn: pr <= 0 would count for ever. */
@@ -36,8 +43,9 @@ bool geometricOk(double pr) { return pr > 0.0 && pr <= 1.0; }
     if (pr == 1.0) return 1.0;
     const Uniform next(q);
     if (pr < kGeometricInversion) return geometricOf(next(), zln1px(-pr));
-    for (int64_t count = 1; count <= kMaxGeometricDraws; ++count)
-        if (next() <= pr) return static_cast<double>(count);
+    const double bound = kCountingBound / pr;
+    for (double count = 1.0; count <= bound; count += 1.0)
+        if (next() <= pr) return count;
     return zmrsMissing();
 }
 
@@ -56,7 +64,9 @@ HyperCase hyperCase(long nn, long n, long k)
 
 /* Sequential draws without replacement: the i-th item is marked with
  * probability (marked left) / (items left).  k uniforms, fewer only when a
- * uniform of exactly 0 (a crude stream) marks more than n items. */
+ * uniform of exactly 0 (a crude stream) marks more than n items.  The count
+ * of uniforms is the algorithm's, so no bound shortens it: k = 2^31 - 1
+ * takes about a minute, and a hundred times that on a stuck engine. */
 template <class U>
 [[gnu::always_inline]] inline double hyperDraw(U&& next, long nn, long n, int32_t k)
 {

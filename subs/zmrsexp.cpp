@@ -10,7 +10,7 @@
 
 namespace {
 
-using zmrs::kMaxAttempts;
+using zmrs::kAttemptsPerVariate;
 using zmrs::Uniform;
 using zmrs::usable;
 
@@ -19,23 +19,25 @@ using zmrs::usable;
 [[gnu::always_inline]] inline double exponentialOf(double u) { return -std::log(u); }
 
 /* x/y of a point uniform in the disk of radius 1/2 about (1/2, 1/2); the
- * boundary circle is inside.  Only points outside the disk are rejected: a
- * point on the horizontal diameter (u2 exactly 1/2, which a 32-bit engine
- * delivers once in 2^32 draws) gives x/0, an infinity, and rejecting it
- * instead would shift every later variate of the stream by two uniforms. */
-/* The quotient is formed for rejected points too; none of them has y = 0. */
+ * boundary circle is inside.  A point on the horizontal diameter (u2
+ * exactly 1/2, which a 32-bit engine delivers once in 2^32 draws) gives
+ * x/0, an infinity, and is kept: rejecting it would shift every later
+ * variate of the stream by two uniforms.  Only the centre itself (both
+ * uniforms exactly 1/2, once in 2^64 pairs, or for ever on an engine stuck
+ * there) has no ratio, 0/0, and is rejected with the points outside. */
+/* The quotient is formed for rejected points too. */
 [[gnu::always_inline]] inline bool cauchyAttempt(const double* u, double& ratio)
 {
     const double x = u[0] - 0.5;
     const double y = u[1] - 0.5;
     ratio = x / y;
-    return !(x * x + y * y > 0.25);
+    return !(x * x + y * y > 0.25) & !(x == 0.0 && y == 0.0);
 }
 
 [[gnu::always_inline]] inline double cauchyDraw(MRandPtr q)
 {
     const Uniform next(q);
-    for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+    for (int attempt = 0; attempt < kAttemptsPerVariate; ++attempt) {
         const double u[2] = {next(), next()};
         double ratio;
         if (cauchyAttempt(u, ratio)) return ratio;
@@ -46,10 +48,14 @@ using zmrs::usable;
 /* NaN shape or scale is rejected like a non-positive one. */
 bool weibullOk(double shape, double scale) { return shape > 0.0 && scale > 0.0; }
 
+/* An infinite scale times a power that underflows to 0 (a tiny shape, or
+ * v = 0 from a crude stream's u = 1) has no value: the missing value
+ * there, rather than a NaN of another pattern. */
 [[gnu::always_inline]] inline double weibullOf(double u, double shape, double scale)
 {
     const double v = -std::log(u);
-    return scale * vxnum::pow(v, 1.0 / shape);
+    const double x = scale * vxnum::pow(v, 1.0 / shape);
+    return x == x ? x : zmrsMissing();
 }
 
 /* A NaN mode is rejected like one outside [0, 1]. */

@@ -26,7 +26,7 @@ namespace {
 
 using zmrs::gammaShapeOk;
 using zmrs::kInf;
-using zmrs::kMaxAttempts;
+using zmrs::kAttemptsPerVariate;
 using zmrs::Uniform;
 using zmrs::usable;
 
@@ -108,7 +108,7 @@ bool gbRuns(const ZRANGAM& g) { return g.a > 0.0 && g.c < kInf && g.b < kInf; }
 
     if (alpha > 1.0) {
         if (!gbRuns(g)) return zmrsMissing();
-        for (int attempt = 0; attempt < kMaxAttempts; ++attempt) {
+        for (int attempt = 0; attempt < kAttemptsPerVariate; ++attempt) {
             const double u[2] = {next(), next()};
             double x;
             if (gbAttempt(g, alpha, u, x)) return x;
@@ -119,7 +119,7 @@ bool gbRuns(const ZRANGAM& g) { return g.a > 0.0 && g.c < kInf && g.b < kInf; }
     double x = 0.0;
     if (g.d != 0.0) {
         bool accepted = false;
-        for (int attempt = 0; attempt < kMaxAttempts && !accepted; ++attempt) {
+        for (int attempt = 0; attempt < kAttemptsPerVariate && !accepted; ++attempt) {
             const double u[3] = {next(), next(), next()};
             accepted = fractionAttempt(g, u, x);
         }
@@ -139,7 +139,11 @@ bool gbRuns(const ZRANGAM& g) { return g.a > 0.0 && g.c < kInf && g.b < kInf; }
 /* GAMMA and ERLANG leave alpha > 0 to the caller.  A shape that is not a
  * positive finite number (zero, negative, NaN, infinite) gives the missing
  * value without a uniform drawn or the set-up touched: no attempt of either
- * algorithm could be accepted there. */
+ * algorithm could be accepted there.  For an infinite shape GB's set-up
+ * overflows (2 alpha - 1 = inf, so a = 0 and b = c = inf) and every
+ * acceptance test compares NaN: the algorithm would never end, and there is
+ * no variate to give.  CHISQUARE(inf), T(inf) and NEGBINOMIAL(p < 1, inf)
+ * are the missing value for the same reason. */
 bool chiSquareOk(double df) { return df > 0.0 && gammaShapeOk(0.5 * df); }
 
 /* The buffer forms, `twice` for CHISQUARE.  The set-up is made before the

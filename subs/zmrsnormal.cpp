@@ -15,10 +15,9 @@
 
 namespace {
 
-/* A working generator needs more than this many attempts with probability
- * (1 - pi/4)^1000 < 1e-600; reaching it means the engine is stuck (an
- * all-zero imported state, say) and would otherwise loop for ever. */
-constexpr int kMaxPairAttempts = 1000;
+/* Points are accepted with probability pi/4, so a working generator
+ * reaches the attempt bound with probability (1 - pi/4)^1000 < 1e-600. */
+using zmrs::kAttemptsPerVariate;
 
 /* Without a uniform source only a cached deviate can still be handed out. */
 [[gnu::always_inline]] inline double nextNormal(MRandPtr q)
@@ -31,7 +30,7 @@ constexpr int kMaxPairAttempts = 1000;
     if (!zmrs::usable(q)) [[unlikely]]
         return zmrsMissing();
     const zmrs::Uniform next(q);
-    for (int attempt = 0; attempt < kMaxPairAttempts; ++attempt) {
+    for (int attempt = 0; attempt < kAttemptsPerVariate; ++attempt) {
         const double u1 = next();
         const double u2 = next();
         const double w1 = 2.0 * u1 - 1.0;
@@ -106,23 +105,16 @@ void fillNormalBlocks(MRandPtr q, vxeng::UniformFill fill, Map map)
             ok[a] = static_cast<int64_t>(r < 1.0) & static_cast<int64_t>(r != 0.0);
             radius[a] = r;
         }
-        int64_t lead = 0; /* rejections before the block's first acceptance */
-        int64_t tail = 0; /* and after its last */
-        int m = 0;
-        for (int a = 0; a < pairs; ++a) {
-            const int64_t accepted = ok[a];
-            w1[m] = u[2 * a];
-            w2[m] = u[2 * a + 1];
-            s[m] = radius[a];
-            lead += static_cast<int64_t>(m == 0) & (1 - accepted);
-            tail = (tail + 1) * (1 - accepted);
-            m += static_cast<int>(accepted);
-        }
-        if (run + lead >= kMaxPairAttempts) [[unlikely]] {
+        const zmrs::PackedAttempts packed = zmrs::packAccepted(ok, pairs, [&](int k, int a) {
+            w1[k] = u[2 * a];
+            w2[k] = u[2 * a + 1];
+            s[k] = radius[a];
+        });
+        if (packed.reachesBound(run)) [[unlikely]] {
             for (int a = 0; a < pairs && i < n; ++a) {
                 const double x1 = u[2 * a], x2 = u[2 * a + 1], r = radius[a];
                 if (ok[a] == 0) {
-                    if (++run == kMaxPairAttempts) {
+                    if (++run == kAttemptsPerVariate) {
                         out[i++] = map(zmrsMissing());
                         run = 0;
                     }
@@ -134,7 +126,8 @@ void fillNormalBlocks(MRandPtr q, vxeng::UniformFill fill, Map map)
             }
             continue;
         }
-        run = m == 0 ? run + pairs : tail;
+        const int m = packed.kept;
+        run = packed.carriedAfter(run, pairs);
         for (int j = 0; j < m; ++j) f[j] = std::log(s[j]);
         radii(f, s, m);
         for (int j = 0; j < m; ++j) emit(w1[j] * f[j], w2[j] * f[j]);

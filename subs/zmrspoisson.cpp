@@ -118,7 +118,9 @@ double zmrs::poissonVariate(MRandPtr q, double lambda) { return poissonDraw(q, l
 
 /* Poisson leaves lambda >= 0 to the caller.  A negative, NaN or infinite
  * mean gives the missing value without a uniform drawn or the set-up
- * touched (a NaN would keep the inversion loops from ever stopping). */
+ * touched: a NaN would keep the inversion loops from ever stopping, and for
+ * an infinite mean the normal approximation is inf + inf cos(2 pi u2), a NaN
+ * for half the draws and inf for the rest, no count at all. */
 extern "C" {
 
 VXAPI double GetOneVariatePOISSON(MRandPtr q, double lambda)

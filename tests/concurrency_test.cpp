@@ -1,14 +1,19 @@
 // Many OS threads at once on what the module shares between them: the
-// message limit counters kept in the host registry, and streams cloned
-// from one source stream.  Built and run under ThreadSanitizer by the tsan
-// preset; in the release build it checks the results the threads reach.
+// message limit counters kept in the host registry, the transcoding
+// pipelines kept in the host's NLS record, and streams cloned from one
+// source stream.  Built and run under ThreadSanitizer by the tsan preset
+// (and AddressSanitizer by asan-ubsan); in the release build it checks the
+// results the threads reach.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <barrier>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "host/vxhost_api.h"
+#include "subs/vxnls.h"
 #include "subs/zrand.h"
 #include "subs/zrngmsg.h"
 #include "support/host_fixture.h"
@@ -17,31 +22,65 @@ namespace {
 
 class Concurrency : public vxtest::HostFixture {};
 
-// The limit counter is a read-modify-write of a registry entry with no lock
-// of its own: a lost update lets one more message through, never fewer, and
-// the class ends silenced whatever the interleaving.
-TEST_F(Concurrency, MessageLimitsAreSharedByAllThreads)
+// Every message counts exactly once against its class's limit, whatever the
+// interleaving: the default limit lets exactly 101 through and the limit
+// note appears once; a large limit ends exactly one lower per message.
+TEST_F(Concurrency, MessageLimitsCountDownExactlyAcrossThreads)
 {
-    constexpr int kThreads = 8;
-    constexpr int kEach = 60;
-    std::barrier start(kThreads);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t)
-        threads.emplace_back([&] {
-            start.arrive_and_wait();
-            for (int i = 0; i < kEach; ++i) zrngmsg(VXSeverityError, ZRNG_M_SEED_RANGE, -1.0, 2.0, 0.0);
-        });
-    for (auto& th : threads) th.join();
+    constexpr int kThreads = 16;
+    constexpr int kEach = 250;
+    auto race = [](VXSeverity severity, VXStatus code) {
+        std::barrier start(kThreads);
+        std::vector<std::thread> threads;
+        for (int t = 0; t < kThreads; ++t)
+            threads.emplace_back([&] {
+                start.arrive_and_wait();
+                for (int i = 0; i < kEach; ++i) zrngmsg(severity, code, -1.0, 2.0, 0.0);
+            });
+        for (auto& th : threads) th.join();
+    };
 
-    const size_t shown = countCode(ZRNG_M_SEED_RANGE);
-    EXPECT_GE(shown, 101u) << "the default limit lets 101 errors through";
-    EXPECT_LE(shown, static_cast<size_t>(kThreads * kEach));
-    EXPECT_GE(countCode(0x8C7FE8CAu), 1u) << "the limit note";
+    race(VXSeverityError, ZRNG_M_SEED_RANGE);
+    EXPECT_EQ(countCode(ZRNG_M_SEED_RANGE), 101u) << "the default limit lets 101 errors through";
+    EXPECT_EQ(countCode(VXNR_M_LIMIT_REACHED), 1u);
     EXPECT_EQ(longValue("OSENV.QOR_RNG_ERROR_LIMIT"), -1);
 
-    const size_t before = journalCount();
-    zrngmsg(VXSeverityError, ZRNG_M_SEED_RANGE, -1.0, 2.0, 0.0);
-    EXPECT_EQ(journalCount(), before) << "errors stay silenced after the race";
+    setText("OSENV.QOR_RNG_MESSAGES", "NOTE");
+    setLong("OSENV.QOR_RNG_NOTE_LIMIT", 100000);
+    race(VXSeverityNote, ZRNG_M_SEED_RANGE);
+    EXPECT_EQ(longValue("OSENV.QOR_RNG_NOTE_LIMIT"), 100000 - kThreads * kEach);
+    EXPECT_EQ(countCode(ZRNG_M_SEED_RANGE), 101u + kThreads * kEach);
+}
+
+// Threads converting text while another switches the active encoding back
+// and forth: a pipeline in use is never freed under its reader, and every
+// conversion of ASCII text (the same in both encodings) is exact.
+TEST_F(Concurrency, EncodingSwitchesDoNotFreePipelinesInUse)
+{
+    constexpr int kReaders = 4;
+    constexpr int kSwitches = 400;
+    constexpr int kConversions = 4000; /* at least, made while switches go on */
+    std::atomic<int> wrong{0}, converted{0};
+    std::atomic<bool> done{false};
+    std::barrier start(kReaders + 1);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kReaders; ++t)
+        threads.emplace_back([&] {
+            start.arrive_and_wait();
+            char name[] = "MT64";
+            while (!done.load()) {
+                VXChar out[4] = {};
+                if (zCharToVXChar(name, out, 4) != 4 || out[0] != 'M' || out[3] != '4') ++wrong;
+                ++converted;
+            }
+        });
+    start.arrive_and_wait();
+    for (int i = 0; i < kSwitches || converted.load() < kConversions || i % 2 == 1; ++i)
+        zpvnls(i % 2 ? U_WLATIN1_CE : U_UTF8_CE);
+    done = true;
+    for (auto& th : threads) th.join();
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_EQ(zSessCei(), U_WLATIN1_CE);
 }
 
 // Clones made at the same time from one stream only read it: each equals
