@@ -138,8 +138,8 @@ void Stream::restore(const Session& s, const StreamOptions& o)
         throw UsageError("cannot load --load-state " + file + ": it is a checkpoint of engine " + engine +
                          ", which does not run here; choose one of " + availableEngineNames(describeEngines(s)));
     if (o.method && methodName() != engine)
-        throw UsageError("--method " + *o.method + " (engine " + methodName() + ") is not the engine of the checkpoint " +
-                         file + ", " + engine + "; leave --method out");
+        throw UsageError("--method " + *o.method + " (engine " + methodName() +
+                         ") is not the engine of the checkpoint " + file + ", " + engine + "; leave --method out");
     /* Any seed will do, the checkpoint replaces it; 1 spares the clock. */
     if (descriptor().zrng_has & (ZRNG_HAS_SEED_32 | ZRNG_HAS_SEED_64)) q_->Seed = 1;
     s.streams().zmrsrnd(q_);
@@ -251,7 +251,8 @@ StateFile::~StateFile()
 void StateFile::commit(const Stream& stream, bool readerStopped)
 {
     if (fd_ < 0) return;
-    if (readerStopped) throw RunError("the reader stopped before the last value; --save-state " + path_ + " left as it was");
+    if (readerStopped)
+        throw RunError("the reader stopped before the last value; --save-state " + path_ + " left as it was");
     const std::vector<std::byte> bytes = vxalea::checkpoint::save(*stream.get());
     const auto* p = reinterpret_cast<const char*>(bytes.data());
     size_t left = bytes.size();
