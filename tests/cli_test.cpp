@@ -118,6 +118,28 @@ bool has(const std::string& text, const std::string& part) { return text.find(pa
 
 std::string out(const Args& a) { return vxalea(a).out; }
 
+/* A file of this process's own in the test's temporary directory. */
+std::string tempPath(const std::string& name)
+{
+    return testing::TempDir() + "vxalea_cli_" + std::to_string(getpid()) + "_" + name;
+}
+
+/* A checkpoint of MT64 seed 1 after one raw value, and the same bytes but
+ * the last (or `cut` more): files for the refusals. */
+std::string savedState(size_t cut = 0)
+{
+    const std::string path = tempPath("saved" + std::to_string(cut));
+    vxalea({"raw", "--method", "MT64", "--seed", "1", "-n", "1", "--save-state", path});
+    if (cut) {
+        FILE* f = std::fopen(path.c_str(), "r+b");
+        std::fseek(f, 0, SEEK_END);
+        const long size = std::ftell(f);
+        std::fclose(f);
+        if (truncate(path.c_str(), size - static_cast<long>(cut)) != 0) return "truncate failed";
+    }
+    return path;
+}
+
 /* The README's example; registry entries reach the module. */
 TEST(Cli, ReadmeExampleDrawsTenGammasAndShowsTheMethodNote)
 {
@@ -318,6 +340,19 @@ TEST(Cli, RefusalsSayWhyAndWriteNothing)
         {{"hash", "murmur32", "/nonexistent/file"}, 1, "cannot open"},
         {{"methods", "--json", "x"}, 2, "takes no arguments"},
         {{"bench", "--width", "32"}, 2, "does not apply to 'bench'"},
+        /* Checkpoints: files that are not one, options the checkpoint settles. */
+        {{"draw", "normal", "--load-state", "/nonexistent/state"}, 2, "--load-state /nonexistent/state: No such file"},
+        {{"raw", "--load-state", std::string(VXALEA_SOURCE_DIR) + "/tests"}, 2, "Is a directory"},
+        {{"raw", "--load-state", std::string(VXALEA_SOURCE_DIR) + "/tests/cli_test.cpp"}, 2, "not a vxalea checkpoint"},
+        {{"raw", "--load-state", savedState(1)}, 2, "checkpoint of engine MT64 is truncated"},
+        {{"raw", "--load-state", savedState(), "--seed", "1"}, 2, "leave --seed out"},
+        {{"raw", "--load-state", savedState(), "--user-seed", "1"}, 2, "leave --user-seed out"},
+        {{"raw", "--load-state", savedState(), "--key", "0"}, 2, "leave --key out"},
+        {{"raw", "--load-state", savedState(), "--crude"}, 2, "leave --crude out"},
+        {{"raw", "--load-state", savedState(), "--method", "MT32"}, 2, "(engine MT32) is not the engine of the"},
+        {{"raw", "--save-state", "x", "-n", "0"}, 2, "--save-state needs a count"},
+        {{"shared", "--threads", "1", "normal", "--save-state", "x"}, 2, "does not apply to 'shared'"},
+        {{"raw", "--save-state", "/nonexistent/state"}, 1, "cannot write --save-state /nonexistent/state"},
     };
     for (const auto& [args, status, fragment] : cases) {
         Result r = vxalea(args);
@@ -325,12 +360,54 @@ TEST(Cli, RefusalsSayWhyAndWriteNothing)
         EXPECT_TRUE(lines(r.err).size() == 1 && r.err.rfind("vxalea: ", 0) == 0 && has(r.err, fragment))
             << shown(args) << "\n" << r.err;
     }
+    for (const char* file : {"saved0", "saved1"}) std::remove(tempPath(file).c_str());
     /* Output that cannot be written is an error, help and version included. */
     for (const Args& a : {Args{"--help"}, Args{"--version"}, Args{"draw", "--help"}, Args{"raw", "--seed", "1"}}) {
         Result full = vxalea(a, {}, 0, "/dev/full");
         EXPECT_EQ(full.status, 1) << shown(a);
         EXPECT_TRUE(has(full.err, "cannot write the output: No space left on device")) << full.err;
     }
+}
+
+/* A run cut into parts, each continuing the previous part's --save-state
+ * (into the file it loaded) with --load-state, writes the values of the
+ * whole run: mid-block, with a normal deviate waiting, after a sampler's
+ * set-up, on a crude stream, on substreams. */
+TEST(Cli, SavedStateResumesTheSameValues)
+{
+    /* what is drawn, how the stream is opened, the parts' counts */
+    const std::vector<std::tuple<Args, Args, std::vector<int>>> cases = {
+        {{"draw", "normal"}, {"--method", "MT64"}, {1, 400}},
+        {{"draw", "normal"}, {"--method", "FRY4X64", "--key", "3"}, {7, 5, 101}},
+        {{"draw", "lognormal", "--buffer", "2"}, {"--method", "MTHYBRID"}, {3, 4}},
+        {{"draw", "gamma", "0.7"}, {"--method", "PCG32I", "--thread", "9"}, {313, 50}},
+        {{"draw", "beta", "2", "3"}, {"--method", "XOR128"}, {9, 9}},
+        {{"draw", "binomial", "40", "0.3"}, {"--method", "MT32"}, {100, 1, 30}},
+        {{"draw", "poisson", "30"}, {"--method", "PCG64I"}, {625, 11}},
+        {{"draw", "hypergeometric", "50", "20", "10"}, {"--method", "FRY2X32"}, {5, 12}},
+        {{"draw", "uniform"}, {"--method", "MT32", "--crude"}, {3, 700}},
+        {{"raw", "--width", "64"}, {"--method", "MT32"}, {1, 312, 2}},
+        {{"raw"}, {"--method", "FRY4X64"}, {1, 6}},
+        {{"uniform", "--conversion", "53_open_open"}, {"--method", "XOR1024"}, {17, 3}},
+    };
+    const std::string state = tempPath("resume");
+    for (const auto& [what, stream, parts] : cases) {
+        SCOPED_TRACE(shown(plus(what, stream)));
+        Args first = plus(plus(what, stream), {"--seed", "2718", "--format", "hex"});
+        int total = 0;
+        std::string joined;
+        for (size_t k = 0; k < parts.size(); ++k) {
+            Args run = plus(k == 0 ? first : plus(what, {"--load-state", state, "--format", "hex"}),
+                            {"-n", std::to_string(parts[k])});
+            if (k + 1 < parts.size()) run = plus(run, {"--save-state", state});
+            Result r = vxalea(run);
+            ASSERT_TRUE(r.status == 0 && r.err.empty()) << shown(run) << "\n" << r.err;
+            joined += r.out;
+            total += parts[k];
+        }
+        EXPECT_EQ(joined, out(plus(first, {"-n", std::to_string(total)})));
+    }
+    std::remove(state.c_str());
 }
 
 /* --lenient takes the module's substitutions: values first, then the
@@ -429,6 +506,8 @@ TEST(Cli, HelpTeachesEverySubcommand)
     for (const char* sub : {"methods", "raw", "uniform", "draw", "shared", "hash", "bench"})
         EXPECT_EQ(out({sub, "--help"}).rfind(std::string("usage: vxalea ") + sub, 0), 0u) << sub;
     EXPECT_TRUE(has(out({"--version"}), "module vxalea 1.0.0"));
+    for (const char* sub : {"raw", "uniform", "draw"})
+        EXPECT_TRUE(has(out({sub, "--help"}), "--load-state FILE")) << sub;
 }
 
 /* Rows as the engines' descriptors and substream limits define them. */

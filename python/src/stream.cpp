@@ -6,12 +6,14 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <mutex>
 #include <string>
 
 #include "arrays.h"
 #include "bind.h"
+#include "include/vxalea/checkpoint.hpp"
 #include "runtime.h"
 
 namespace vxpy {
@@ -221,6 +223,47 @@ public:
         runtime().fn.zrand_rewind(reinterpret_cast<ZRAND_S*>(rec_.q));
     }
 
+    /* The complete checkpoint, in the format of the C++ layer's checkpoint()
+     * and the tool's --save-state files. */
+    py::bytes checkpoint()
+    {
+        std::vector<std::byte> b;
+        {
+            py::gil_scoped_release nogil;
+            std::lock_guard<std::mutex> g(mu_);
+            b = vxalea::checkpoint::save(*rec_.q);
+        }
+        return py::bytes(reinterpret_cast<const char*>(b.data()), b.size());
+    }
+
+    /* A new stream on the checkpoint's engine, restored: nothing of the
+     * stream it was opened as survives. */
+    static std::unique_ptr<Stream> restore(py::handle data)
+    {
+        Py_buffer view;
+        if (PyObject_GetBuffer(data.ptr(), &view, PyBUF_SIMPLE) != 0) {
+            PyErr_Clear();
+            throw py::type_error("a checkpoint is bytes (or another bytes-like object), not " +
+                                 std::string(py::str(py::type::handle_of(data).attr("__name__"))));
+        }
+        std::vector<std::byte> bytes(static_cast<size_t>(view.len));
+        if (view.len > 0) std::memcpy(bytes.data(), view.buf, bytes.size());
+        PyBuffer_Release(&view);
+        vxalea::checkpoint::header h;
+        std::string why;
+        if (!vxalea::checkpoint::read_header(bytes, h, &why)) throw py::value_error("cannot restore: " + why);
+        Engine e;
+        try {
+            e = engine(h.engine);
+        } catch (const py::value_error& refused) {
+            throw py::value_error("cannot restore a checkpoint of engine " + h.engine + ": " + refused.what());
+        }
+        /* Any seed will do, the checkpoint replaces it; 1 spares the clock. */
+        auto s = std::make_unique<Stream>(e, Ids{e.takes_seed() ? 1u : 0u, 0, 0});
+        if (!vxalea::checkpoint::restore(*s->rec_.q, bytes, &why)) throw py::value_error("cannot restore: " + why);
+        return s;
+    }
+
     std::string repr() const
     {
         return "vxalea.Stream(method='" + rec_.method + "', seed=" + std::to_string(rec_.q->Seed) +
@@ -333,6 +376,22 @@ without keys, and tasks beyond the engine's keys, raise ValueError.)");
     c.def_property_readonly("thread", [](const Stream& s) { return s.record().q->Thread; });
     c.def("__repr__", &Stream::repr);
     c.def("rewind", &Stream::rewind, "Back to the first draw of the same seed, key and thread.");
+    c.def("checkpoint", &Stream::checkpoint,
+          R"(The stream's complete checkpoint as bytes: its engine, the whole engine state
+with its read position and buffered outputs, the seed, key and thread, and
+every sampler's saved set-up and waiting normal deviate.  Stream.restore()
+gives a stream whose every later draw, of any kind, equals this one's.  The
+format is the C++ layer's checkpoint() and the tool's --save-state files, in
+this machine's byte order.)");
+    c.def_static("restore", &Stream::restore, arg("checkpoint"),
+                 R"(A new stream that continues exactly where the checkpointed one stood (see
+checkpoint(); a file written by `vxalea ... --save-state FILE` restores too).
+Bytes that are not a checkpoint, or one of an engine, width, format version or
+byte order this build cannot take, raise ValueError saying which.)");
+    /* Pickling, copy.copy and copy.deepcopy all go through the checkpoint:
+     * a copy is a stream of its own, continuing as the original would. */
+    c.def(py::pickle([](Stream& s) { return s.checkpoint(); },
+                     [](const py::bytes& b) { return Stream::restore(b); }));
     c.def("raw", &Stream::raw, arg("size") = py::none(), py::kw_only(), arg("width") = py::none(),
           R"(The engine's raw integers: uint32 for an engine of 32 bits or fewer, uint64 for
 one of 64 (what `vxalea raw` writes).  width=64 on a 32-bit engine joins two

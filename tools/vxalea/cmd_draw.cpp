@@ -1,6 +1,7 @@
 /* vxalea draw: variates of one distribution from one stream, drawn a block
  * at a time through FillTheBuffer<DIST> (the numbers of one-at-a-time calls,
- * by the samplers' contract). */
+ * by the samplers' contract, and the same record after them: a checkpoint
+ * saved after n values continues as after n single draws). */
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -63,6 +64,7 @@ int cmdDraw(const Options& o)
 
     Session session(o);
     Stream stream(session, so);
+    StateFile state(so);
     Sampler sampler(session, dist, std::move(params));
     MRandPtr q = stream.get();
     std::vector<double> values(block);
@@ -85,6 +87,7 @@ int cmdDraw(const Options& o)
         done += m;
     }
     w.finish();
+    state.commit(stream, w.closed());
     return reportStreamStatus(stream.status());
 }
 

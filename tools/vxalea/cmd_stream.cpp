@@ -60,7 +60,7 @@ void noArguments(const Options& o)
 constexpr size_t kBlock = 8192;
 
 template <class T, class Fill>
-int writeBlocks(const OutputOptions& out, const Stream& stream, Fill fill)
+int writeBlocks(const OutputOptions& out, const Stream& stream, StateFile& state, Fill fill)
 {
     std::vector<T> block(kBlock);
     Writer w(out.format, out.progress);
@@ -71,6 +71,7 @@ int writeBlocks(const OutputOptions& out, const Stream& stream, Fill fill)
         done += m;
     }
     w.finish();
+    state.commit(stream, w.closed());
     return reportStreamStatus(stream.status());
 }
 
@@ -98,13 +99,14 @@ int cmdRaw(const Options& o)
     if ((width == 32 && !d.zrng_uint32) || (width == 64 && !d.zrng_uint64))
         throw UsageError("engine " + stream.methodName() + " has no " + std::to_string(width) +
                          "-bit output; try the other --width");
+    StateFile state(so);
     stream.reportSeed(session, so);
     void* blob = stream.get()->Blob;
     if (width == 32)
-        return writeBlocks<uint32_t>(out, stream, [next = d.zrng_uint32, blob](uint32_t* v, size_t m) {
+        return writeBlocks<uint32_t>(out, stream, state, [next = d.zrng_uint32, blob](uint32_t* v, size_t m) {
             for (size_t k = 0; k < m; ++k) v[k] = next(blob);
         });
-    return writeBlocks<uint64_t>(out, stream, [next = d.zrng_uint64, blob](uint64_t* v, size_t m) {
+    return writeBlocks<uint64_t>(out, stream, state, [next = d.zrng_uint64, blob](uint64_t* v, size_t m) {
         for (size_t k = 0; k < m; ++k) v[k] = next(blob);
     });
 }
@@ -126,12 +128,13 @@ int cmdUniform(const Options& o)
     Session session(o);
     Stream stream(session, so);
     MRandPtr q = stream.get();
+    StateFile state(so);
     if (!conv->slot) {
         /* The stream's own uniform is FillTheBufferUNIFORM's, a block at a
          * time. */
         stream.reportSeed(session, so);
         Sampler sampler(session, *findDistribution("uniform"), Parameters{});
-        return writeBlocks<double>(out, stream,
+        return writeBlocks<double>(out, stream, state,
                                    [&sampler, q](double* v, size_t m) { sampler.fill(q, v, static_cast<int64_t>(m)); });
     }
     zrng_double_fn fn = stream.descriptor().*(conv->slot);
@@ -141,7 +144,7 @@ int cmdUniform(const Options& o)
                          "0x1000: 53/64-bit family and infinite)");
     stream.reportSeed(session, so);
     void* blob = q->Blob;
-    return writeBlocks<double>(out, stream, [fn, blob](double* v, size_t m) {
+    return writeBlocks<double>(out, stream, state, [fn, blob](double* v, size_t m) {
         for (size_t k = 0; k < m; ++k) v[k] = fn(blob);
     });
 }

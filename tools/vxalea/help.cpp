@@ -32,7 +32,14 @@ constexpr const char* kStreamOptions =
     "                    MTHYBRID, an ignored or folded key, thread or seed goes to the engine,\n"
     "                    refused sampler parameters write the missing value; values are\n"
     "                    written and a stream status other than 0 gives exit status 1\n"
-    "  --quiet           no seed line, accuracy note or progress on stderr\n";
+    "  --quiet           no seed line, accuracy note or progress on stderr\n"
+    "  --save-state FILE after the last value, write the stream's checkpoint to FILE (replaced\n"
+    "                    whole, never left half written): its engine, seed, key and thread,\n"
+    "                    read position and the samplers' saved set-ups\n"
+    "  --load-state FILE continue the stream a checkpoint holds instead of seeding one: '-n A\n"
+    "                    --save-state s' then '-n B --load-state s' writes the values of -n A+B.\n"
+    "                    --seed, --user-seed, --key, --thread, --crude and a --method of\n"
+    "                    another engine are refused with it\n";
 
 constexpr const char* kOutputOptions =
     "Output options:\n"
@@ -96,7 +103,9 @@ std::string overview()
                  "  vxalea draw gamma 2.5 --method MT64 --seed 12345 -n 10 \\\n"
                  "      --set OSENV.QOR_RNG_MESSAGES=NOTE --journal\n"
                  "  vxalea raw --method MT32 --seed 5489 -n 3      # 3499211612 581869302 3890346734\n"
-                 "  vxalea raw --method XOR128 -n 0 --format bin | dieharder -g 200 -a\n",
+                 "  vxalea raw --method XOR128 -n 0 --format bin | dieharder -g 200 -a\n"
+                 "  vxalea draw normal --seed 7 -n 1000 --save-state run.ckpt > part1\n"
+                 "  vxalea draw normal -n 1000 --load-state run.ckpt > part2   # part1 part2 = -n 2000\n",
                  kStreamOptions, kOutputOptions, kHostOptions, kExitStatus);
 }
 

@@ -4,7 +4,10 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
+
+#include "include/vxalea/checkpoint.hpp"
 
 namespace vxcli {
 namespace {
@@ -19,7 +22,8 @@ constexpr OptionInfo kOptions[] = {
     {"thread", true},    {"crude", false},  {"lenient", false},  {"quiet", false},    {"progress", false},
     {"set", true},       {"journal", false}, {"n", true},        {"format", true},    {"width", true},
     {"conversion", true}, {"buffer", true}, {"table", true},     {"loc", true},       {"scale", true},
-    {"threads", true},   {"json", false},   {"quick", false},    {"words", true},
+    {"threads", true},   {"json", false},   {"quick", false},    {"words", true},     {"save-state", true},
+    {"load-state", true},
 };
 
 const OptionInfo* findOption(const std::string& name)
@@ -36,6 +40,33 @@ bool looksNegativeNumber(const char* a)
     if (a[0] != '-') return false;
     char c = a[1];
     return (c >= '0' && c <= '9') || c == '.' || !std::strcmp(a + 1, "inf") || !std::strcmp(a + 1, "nan");
+}
+
+/* The checkpoint holds the seed, key, thread and uniform of the stream it
+ * continues; an option that would set one of them again is refused rather
+ * than ignored.  --method stays allowed when it names the checkpoint's own
+ * engine (the stream checks that). */
+void readCheckpoint(const Options& o, StreamOptions& s)
+{
+    const std::string& file = *s.loadState;
+    for (const char* name : {"seed", "int-seed", "user-seed", "key", "thread", "crude"})
+        if (o.has(name))
+            throw UsageError(std::string("--load-state continues the saved stream with its own seed, key, thread and "
+                                         "uniform; leave --") +
+                             name + " out");
+    FILE* f = std::fopen(file.c_str(), "rb");
+    if (!f) throw UsageError("cannot read --load-state " + file + ": " + std::strerror(errno));
+    std::byte block[65536];
+    size_t n;
+    while ((n = std::fread(block, 1, sizeof block, f)) > 0) s.checkpoint.insert(s.checkpoint.end(), block, block + n);
+    const int error = std::ferror(f) ? errno : 0;
+    std::fclose(f);
+    if (error) throw UsageError("cannot read --load-state " + file + ": " + std::strerror(error));
+    vxalea::checkpoint::header h;
+    std::string why;
+    if (!vxalea::checkpoint::read_header(s.checkpoint, h, &why))
+        throw UsageError("cannot load --load-state " + file + ": " + why);
+    s.checkpointEngine = h.engine;
 }
 
 } // namespace
@@ -119,7 +150,8 @@ Options parseCommandLine(int argc, char** argv)
 std::vector<std::string> streamOptionNames(std::initializer_list<const char*> extra)
 {
     std::vector<std::string> names = {"method", "seed",    "int-seed", "user-seed", "key",  "thread",   "crude",
-                                      "lenient", "quiet", "progress", "set",      "journal", "n",    "format"};
+                                      "lenient", "quiet", "progress", "set",      "journal", "n",    "format",
+                                      "save-state", "load-state"};
     names.insert(names.end(), extra.begin(), extra.end());
     return names;
 }
@@ -239,6 +271,12 @@ StreamOptions streamOptions(const Options& o)
     s.crude = o.has("crude");
     s.lenient = o.has("lenient");
     s.quiet = o.has("quiet");
+    s.saveState = o.value("save-state");
+    if (s.saveState && s.saveState->empty()) throw UsageError("--save-state needs a file name");
+    if (o.value("n") && parseU64(*o.value("n"), "-n (0: until the reader stops)") == 0 && s.saveState)
+        throw UsageError("--save-state needs a count: after -n 0 the checkpoint would follow values the reader "
+                         "never took");
+    if ((s.loadState = o.value("load-state"))) readCheckpoint(o, s);
     return s;
 }
 

@@ -7,6 +7,7 @@
 #ifndef VX_TOOLS_VXALEA_OPTIONS_H
 #define VX_TOOLS_VXALEA_OPTIONS_H
 
+#include <cstddef>
 #include <cstdint>
 #include <initializer_list>
 #include <map>
@@ -80,6 +81,13 @@ struct StreamOptions {
     bool crude = false;
     bool lenient = false; /* take the module's substitutions instead of refusing */
     bool quiet = false;   /* no seed line, no notes, no progress */
+    /* --load-state FILE: the stream continues a checkpoint instead of
+     * being seeded.  The file is read with the options, so that a missing
+     * or foreign one is a usage error before anything starts. */
+    std::optional<std::string> loadState;
+    std::vector<std::byte> checkpoint; /* its bytes */
+    std::string checkpointEngine;      /* the engine its header names */
+    std::optional<std::string> saveState; /* --save-state FILE */
     /* Not an option: bench's fixed seed, for engines that take one. */
     uint64_t fixedSeed = 0;
 };

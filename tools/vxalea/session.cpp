@@ -1,11 +1,17 @@
 #include "session.h"
 
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
-#include <strings.h>
 
 #include "engines.h"
+#include "include/vxalea/checkpoint.hpp"
 
 namespace vxcli {
 
@@ -88,6 +94,10 @@ Stream::Stream(const Session& s, const StreamOptions& o)
         q_->State32 = reinterpret_cast<uint32_t*>(&q_->mt);
         q_->State64 = reinterpret_cast<uint64_t*>(&q_->mt);
         q_->nrv = 1;
+        if (o.loadState) {
+            restore(s, o);
+            return;
+        }
         if (o.method) method_ = *o.method;
         methodStatus_ = s.streams().zrand_method(o.method ? method_.data() : nullptr, o.method ? -1 : 0,
                                                   reinterpret_cast<ZRANSTR*>(q_));
@@ -113,6 +123,30 @@ Stream::Stream(const Session& s, const StreamOptions& o)
         pool_->destroy(pool_);
         throw;
     }
+}
+
+void Stream::restore(const Session& s, const StreamOptions& o)
+{
+    const std::string& file = *o.loadState;
+    const std::string& engine = o.checkpointEngine;
+    method_ = o.method ? *o.method : engine;
+    methodStatus_ = s.streams().zrand_method(method_.data(), -1, reinterpret_cast<ZRANSTR*>(q_));
+    if (methodStatus_ != 0 && o.method)
+        throw UsageError("unknown method '" + *o.method + "'; " + file + " is a checkpoint of " + engine +
+                         ", which --load-state opens without --method");
+    if (methodStatus_ != 0)
+        throw UsageError("cannot load --load-state " + file + ": it is a checkpoint of engine " + engine +
+                         ", which does not run here; choose one of " + availableEngineNames(describeEngines(s)));
+    if (o.method && methodName() != engine)
+        throw UsageError("--method " + *o.method + " (engine " + methodName() +
+                         ") is not the engine of the checkpoint " + file + ", " + engine + "; leave --method out");
+    /* Any seed will do, the checkpoint replaces it; 1 spares the clock. */
+    if (descriptor().zrng_has & (ZRNG_HAS_SEED_32 | ZRNG_HAS_SEED_64)) q_->Seed = 1;
+    s.streams().zmrsrnd(q_);
+    if (status() != 0) throw RunError(statusLine(status()) + "; nothing was written");
+    std::string why;
+    if (!vxalea::checkpoint::restore(*q_, o.checkpoint, &why))
+        throw UsageError("cannot load --load-state " + file + ": " + why);
 }
 
 void Stream::check(const Session& s, const StreamOptions& o) const
@@ -165,7 +199,7 @@ void Stream::check(const Session& s, const StreamOptions& o) const
 void Stream::reportSeed(const Session& s, const StreamOptions& o) const
 {
     const ZRNG_S& d = descriptor();
-    if (o.quiet || o.seed || !(d.zrng_has & (ZRNG_HAS_SEED_32 | ZRNG_HAS_SEED_64))) return;
+    if (o.quiet || o.seed || o.loadState || !(d.zrng_has & (ZRNG_HAS_SEED_32 | ZRNG_HAS_SEED_64))) return;
     const uint64_t seed = q_->Seed;
     std::string from;
     if (o.userSeed && *o.userSeed > 0) {
@@ -192,6 +226,48 @@ std::string Stream::methodName() const
 {
     const ZRNG_S& d = descriptor();
     return std::string(d.zrng_name, strnlen(d.zrng_name, sizeof d.zrng_name));
+}
+
+StateFile::StateFile(const StreamOptions& o)
+{
+    if (!o.saveState) return;
+    path_ = *o.saveState;
+    std::string name = path_ + ".XXXXXX";
+    fd_ = mkstemp(name.data());
+    if (fd_ < 0) throw RunError("cannot write --save-state " + path_ + ": " + std::strerror(errno));
+    temp_ = name;
+    /* mkstemp makes it private; the checkpoint gets a new file's usual mode. */
+    const mode_t mask = umask(0);
+    umask(mask);
+    fchmod(fd_, 0666 & ~mask);
+}
+
+StateFile::~StateFile()
+{
+    if (fd_ >= 0) close(fd_);
+    if (!temp_.empty()) unlink(temp_.c_str());
+}
+
+void StateFile::commit(const Stream& stream, bool readerStopped)
+{
+    if (fd_ < 0) return;
+    if (readerStopped)
+        throw RunError("the reader stopped before the last value; --save-state " + path_ + " left as it was");
+    const std::vector<std::byte> bytes = vxalea::checkpoint::save(*stream.get());
+    const auto* p = reinterpret_cast<const char*>(bytes.data());
+    size_t left = bytes.size();
+    int error = 0;
+    while (left > 0 && !error) {
+        const ssize_t n = write(fd_, p, left);
+        if (n < 0 && errno != EINTR) error = errno;
+        if (n > 0) p += n, left -= static_cast<size_t>(n);
+    }
+    if (!error && fsync(fd_) != 0) error = errno;
+    if (close(fd_) != 0 && !error) error = errno;
+    fd_ = -1;
+    if (!error && rename(temp_.c_str(), path_.c_str()) != 0) error = errno;
+    if (error) throw RunError("cannot write --save-state " + path_ + ": " + std::strerror(error));
+    temp_.clear();
 }
 
 std::string hexCode(VXStatus status)

@@ -75,7 +75,11 @@ private:
  * or thread number it would ignore or fold into another substream are
  * usage errors, and a status other than 0 after initialization is a
  * RunError.  With `lenient` all of these go to the module, which
- * substitutes as it always does, and status() reports what it did. */
+ * substitutes as it always does, and status() reports what it did.
+ *
+ * With --load-state the stream is opened on the checkpoint's engine and
+ * restored; --method may only name that engine, and --lenient does not
+ * substitute another (no other engine could take the checkpoint). */
 class Stream {
 public:
     Stream(const Session& s, const StreamOptions& o);
@@ -96,11 +100,34 @@ public:
 
 private:
     void check(const Session& s, const StreamOptions& o) const;
+    void restore(const Session& s, const StreamOptions& o);
 
     VXPoolh pool_ = nullptr;
     MRandPtr q_ = nullptr;
     VXStatus methodStatus_ = 0;
     std::string method_; /* UserMethod points here until resolution */
+};
+
+/* --save-state FILE.  A temporary file beside FILE is made before anything
+ * is drawn, so that a place that cannot be written stops the run at once;
+ * commit() fills it with the stream's checkpoint and renames it over FILE,
+ * which therefore always holds a whole checkpoint, the old one or the new
+ * (and may be the file --load-state read).  Removed unless committed. */
+class StateFile {
+public:
+    explicit StateFile(const StreamOptions& o);
+    ~StateFile();
+    StateFile(const StateFile&) = delete;
+    StateFile& operator=(const StateFile&) = delete;
+
+    /* After the last value went out.  A writer closed by its reader did not
+     * take every value drawn, and a checkpoint after them would skip some on
+     * resuming: FILE is then left as it was, and RunError says so. */
+    void commit(const Stream& stream, bool readerStopped);
+
+private:
+    std::string path_, temp_;
+    int fd_ = -1;
 };
 
 /* "0x8C7FE80B" */
