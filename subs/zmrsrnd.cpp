@@ -1,7 +1,10 @@
 /* The variate generator: a random stream with its descriptor and engine
  * state embedded, and the table of the forty samplers. */
+#include <cstddef>
 #include <cstring>
+#include <type_traits>
 
+#include "subs/zmrslist.h"
 #include "subs/zrand.h"
 #include "subs/zrandvx.h"
 
@@ -12,48 +15,42 @@ namespace {
 constexpr size_t kMersenneStateBytes = 2504;
 static_assert(kMersenneStateBytes <= sizeof(ZRANMT));
 
+/* The rows of subs/zmrslist.h name the forty pointers of the sampler table,
+ * in its order and with its types: consecutive from the end of the ZRANSTR
+ * part to the end of the record, the one-variate half first. */
+#define VX_ONE_OFFSET(NAME, name, FORM, DECL, ARGS) offsetof(MERSENNE_RAND, GetOneVariate##NAME),
+#define VX_FILL_OFFSET(NAME, name, FORM, DECL, ARGS) offsetof(MERSENNE_RAND, FillTheBuffer##NAME),
+constexpr size_t kSamplerOffsets[] = {VX_DISTRIBUTION_LIST(VX_ONE_OFFSET) VX_DISTRIBUTION_LIST(VX_FILL_OFFSET)};
+#undef VX_ONE_OFFSET
+#undef VX_FILL_OFFSET
+
+constexpr bool samplerTableListed()
+{
+    size_t at = sizeof(ZRANSTR);
+    for (size_t offset : kSamplerOffsets) {
+        if (offset != at) return false;
+        at += sizeof(void (*)());
+    }
+    return at == sizeof(MERSENNE_RAND);
+}
+static_assert(samplerTableListed(), "subs/zmrslist.h and MERSENNE_RAND_SAMPLER_FIELDS list other samplers");
+
+#define VX_SAMPLER_TYPES(NAME, name, FORM, DECL, ARGS)                                                          \
+    static_assert(std::is_same_v<decltype(MERSENNE_RAND::GetOneVariate##NAME),                                  \
+                                 double (*)(MRandPtr VX_DISTRIBUTION_TAIL DECL)> &&                             \
+                      std::is_same_v<decltype(MERSENNE_RAND::FillTheBuffer##NAME),                              \
+                                     int (*)(MRandPtr VX_DISTRIBUTION_TAIL DECL)>,                              \
+                  "the parameters of " #NAME " in subs/zmrslist.h are not the table's");
+VX_DISTRIBUTION_LIST(VX_SAMPLER_TYPES)
+#undef VX_SAMPLER_TYPES
+
 void fillTable(MRandPtr q)
 {
-    q->GetOneVariateBERNOULLI = GetOneVariateBERNOULLI;
-    q->GetOneVariateBETA = GetOneVariateBETA;
-    q->GetOneVariateBINOMIAL = GetOneVariateBINOMIAL;
-    q->GetOneVariateCAUCHY = GetOneVariateCAUCHY;
-    q->GetOneVariateCHISQUARE = GetOneVariateCHISQUARE;
-    q->GetOneVariateERLANG = GetOneVariateERLANG;
-    q->GetOneVariateEXPONENTIAL = GetOneVariateEXPONENTIAL;
-    q->GetOneVariateF = GetOneVariateF;
-    q->GetOneVariateGAMMA = GetOneVariateGAMMA;
-    q->GetOneVariateGEOMETRIC = GetOneVariateGEOMETRIC;
-    q->GetOneVariateHYPERGEOMETRIC = GetOneVariateHYPERGEOMETRIC;
-    q->GetOneVariateLOGNORMAL = GetOneVariateLOGNORMAL;
-    q->GetOneVariateNEGBINOMIAL = GetOneVariateNEGBINOMIAL;
-    q->GetOneVariateNORMAL = GetOneVariateNORMAL;
-    q->GetOneVariatePOISSON = GetOneVariatePOISSON;
-    q->GetOneVariateTABLE = GetOneVariateTABLE;
-    q->GetOneVariateT = GetOneVariateT;
-    q->GetOneVariateTRIANGLE = GetOneVariateTRIANGLE;
-    q->GetOneVariateUNIFORM = GetOneVariateUNIFORM;
-    q->GetOneVariateWEIBULL = GetOneVariateWEIBULL;
-    q->FillTheBufferBERNOULLI = FillTheBufferBERNOULLI;
-    q->FillTheBufferBETA = FillTheBufferBETA;
-    q->FillTheBufferBINOMIAL = FillTheBufferBINOMIAL;
-    q->FillTheBufferCAUCHY = FillTheBufferCAUCHY;
-    q->FillTheBufferCHISQUARE = FillTheBufferCHISQUARE;
-    q->FillTheBufferERLANG = FillTheBufferERLANG;
-    q->FillTheBufferEXPONENTIAL = FillTheBufferEXPONENTIAL;
-    q->FillTheBufferF = FillTheBufferF;
-    q->FillTheBufferGAMMA = FillTheBufferGAMMA;
-    q->FillTheBufferGEOMETRIC = FillTheBufferGEOMETRIC;
-    q->FillTheBufferHYPERGEOMETRIC = FillTheBufferHYPERGEOMETRIC;
-    q->FillTheBufferLOGNORMAL = FillTheBufferLOGNORMAL;
-    q->FillTheBufferNEGBINOMIAL = FillTheBufferNEGBINOMIAL;
-    q->FillTheBufferNORMAL = FillTheBufferNORMAL;
-    q->FillTheBufferPOISSON = FillTheBufferPOISSON;
-    q->FillTheBufferTABLE = FillTheBufferTABLE;
-    q->FillTheBufferT = FillTheBufferT;
-    q->FillTheBufferTRIANGLE = FillTheBufferTRIANGLE;
-    q->FillTheBufferUNIFORM = FillTheBufferUNIFORM;
-    q->FillTheBufferWEIBULL = FillTheBufferWEIBULL;
+#define VX_SET_SAMPLERS(NAME, name, FORM, DECL, ARGS)                                                           \
+    q->GetOneVariate##NAME = GetOneVariate##NAME;                                                               \
+    q->FillTheBuffer##NAME = FillTheBuffer##NAME;
+    VX_DISTRIBUTION_LIST(VX_SET_SAMPLERS)
+#undef VX_SET_SAMPLERS
 }
 
 } // namespace
