@@ -23,14 +23,16 @@ target_compile_definitions(vxhost PRIVATE VXHOST_BINDIR_TO_LIBDIR="${VXALEA_BIND
 # Public headers, all under include/vxalea/: the C++ layer and the C umbrella
 # from include/vxalea/, and beside them, as the tree has them, the module's
 # headers that declare exported functions (nothing else: every function
-# declared there is exported) and the host's public interface.  The layer
-# includes them relative to itself, so -I<prefix>/include is the whole flag.
+# declared there is exported), the distribution list the layer's sampler
+# members are made from (zmrslist.h, macros only) and the host's public
+# interface.  The layer includes them relative to itself, so
+# -I<prefix>/include is the whole flag.
 file(GLOB VXALEA_PUBLIC_HEADERS ${PROJECT_SOURCE_DIR}/include/vxalea/*.h ${PROJECT_SOURCE_DIR}/include/vxalea/*.hpp)
 install(FILES ${VXALEA_PUBLIC_HEADERS} DESTINATION ${VXALEA_INSTALL_HEADERS})
 install(FILES ext/vxalea.h ext/vxalea_records.h DESTINATION ${VXALEA_INSTALL_HEADERS}/ext)
 install(FILES mk/vxexport.h mk/vxhost.h mk/vxbind.h DESTINATION ${VXALEA_INSTALL_HEADERS}/mk)
 install(FILES subs/zrand.h subs/zrng.h subs/zmurmur.h subs/zrngmsg.h subs/zrngseed.h subs/vxnls.h subs/ztorvel.h
-  DESTINATION ${VXALEA_INSTALL_HEADERS}/subs)
+  subs/zmrslist.h DESTINATION ${VXALEA_INSTALL_HEADERS}/subs)
 install(FILES host/vxhost_api.h DESTINATION ${VXALEA_INSTALL_HEADERS}/host)
 
 # The installed layer's default module directory, written at install time so

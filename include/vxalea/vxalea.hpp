@@ -59,6 +59,7 @@
  * records are included here (vxalea_records.h, not vxalea.h). */
 #include "ext/vxalea_records.h"
 #include "host/vxhost_api.h"
+#include "subs/zmrslist.h"
 #include "subs/zrand.h"
 #include "subs/zrng.h"
 #include "subs/zrngmsg.h"
@@ -529,70 +530,34 @@ public:
      * saved set-ups and a waiting normal deviate are left as they are. */
     void discard(uint64_t n) noexcept { vxalea::discard(*q_, n); }
 
-    // The twenty samplers, one variate each, through the record's table.
-    // Counts and outcomes come back as whole-valued doubles, since a rejected
-    // parameter gives the missing value (is_missing) rather than a status.
-    double uniform() noexcept { return q_->GetOneVariateUNIFORM(q_); }
-    double normal() noexcept { return q_->GetOneVariateNORMAL(q_); }
-    double lognormal() noexcept { return q_->GetOneVariateLOGNORMAL(q_); }
-    double exponential() noexcept { return q_->GetOneVariateEXPONENTIAL(q_); }
-    double cauchy() noexcept { return q_->GetOneVariateCAUCHY(q_); }
-    double gamma(double alpha) noexcept { return q_->GetOneVariateGAMMA(q_, alpha); }
-    double erlang(int32_t k) noexcept { return q_->GetOneVariateERLANG(q_, k); }
-    double chisquare(double df) noexcept { return q_->GetOneVariateCHISQUARE(q_, df); }
-    double beta(double a, double b) noexcept { return q_->GetOneVariateBETA(q_, a, b); }
-    double f(double ndf, double ddf) noexcept { return q_->GetOneVariateF(q_, ndf, ddf); }
-    double t(double df) noexcept { return q_->GetOneVariateT(q_, df); }
-    double weibull(double shape, double scale) noexcept { return q_->GetOneVariateWEIBULL(q_, shape, scale); }
-    double triangle(double h) noexcept { return q_->GetOneVariateTRIANGLE(q_, h); }
-    double bernoulli(double p) noexcept { return q_->GetOneVariateBERNOULLI(q_, p); }
-    double binomial(long n, double p) noexcept { return q_->GetOneVariateBINOMIAL(q_, n, p); }
-    double poisson(double lambda) noexcept { return q_->GetOneVariatePOISSON(q_, lambda); }
-    double geometric(double p) noexcept { return q_->GetOneVariateGEOMETRIC(q_, p); }
-    double negbinomial(double prob_succ, double num_succ) noexcept
-    {
-        return q_->GetOneVariateNEGBINOMIAL(q_, prob_succ, num_succ);
+    // The twenty samplers, one variate each, through the record's table:
+    // gamma(alpha), binomial(n, p), ..., one member per row of
+    // subs/zmrslist.h, with the parameters of subs/zrand.h.  Counts and
+    // outcomes come back as whole-valued doubles, since a rejected parameter
+    // gives the missing value (is_missing) rather than a status.
+    //
+    // Buffer forms, fill_gamma(out, alpha) and so on: out is filled exactly
+    // as out.size() one-variate calls would fill it.  The record's own buffer
+    // fields are restored afterwards.
+#define VXALEA_SAMPLER_MEMBERS(NAME, name, FORM, DECL, ARGS)                                                     \
+    VXALEA_SAMPLER_MEMBERS_##FORM(GetOneVariate##NAME, FillTheBuffer##NAME, name, fill_##name, DECL, ARGS)
+#define VXALEA_SAMPLER_MEMBERS_VALUES(ONE, FILL, name, fill_name, DECL, ARGS)                                    \
+    double name DECL noexcept { return q_->ONE(q_ VX_DISTRIBUTION_TAIL ARGS); }                                  \
+    void fill_name(std::span<double> out VX_DISTRIBUTION_TAIL DECL) noexcept                                     \
+    {                                                                                                            \
+        fill(out, q_->FILL VX_DISTRIBUTION_TAIL ARGS);                                                           \
     }
-    double hypergeometric(long nn, long n, long k) noexcept
-    {
-        return q_->GetOneVariateHYPERGEOMETRIC(q_, nn, n, k);
-    }
+#define VXALEA_SAMPLER_MEMBERS_ARRAY(ONE, FILL, name, fill_name, DECL, ARGS) /* written out below */
+    VX_DISTRIBUTION_LIST(VXALEA_SAMPLER_MEMBERS)
+#undef VXALEA_SAMPLER_MEMBERS
+#undef VXALEA_SAMPLER_MEMBERS_VALUES
+#undef VXALEA_SAMPLER_MEMBERS_ARRAY
+
     /* Index 1..probs.size() drawn with the given probabilities, used as they
      * are (probs.size() + 1 takes what they leave of 1). */
     double table(std::span<const double> probs) noexcept
     {
         return q_->GetOneVariateTABLE(q_, static_cast<long>(probs.size()), const_cast<double*>(probs.data()));
-    }
-
-    // Buffer forms: out is filled exactly as out.size() one-variate calls
-    // would fill it.  The record's own buffer fields are restored afterwards.
-    void fill_uniform(std::span<double> out) noexcept { fill(out, q_->FillTheBufferUNIFORM); }
-    void fill_normal(std::span<double> out) noexcept { fill(out, q_->FillTheBufferNORMAL); }
-    void fill_lognormal(std::span<double> out) noexcept { fill(out, q_->FillTheBufferLOGNORMAL); }
-    void fill_exponential(std::span<double> out) noexcept { fill(out, q_->FillTheBufferEXPONENTIAL); }
-    void fill_cauchy(std::span<double> out) noexcept { fill(out, q_->FillTheBufferCAUCHY); }
-    void fill_gamma(std::span<double> out, double alpha) noexcept { fill(out, q_->FillTheBufferGAMMA, alpha); }
-    void fill_erlang(std::span<double> out, int32_t k) noexcept { fill(out, q_->FillTheBufferERLANG, k); }
-    void fill_chisquare(std::span<double> out, double df) noexcept { fill(out, q_->FillTheBufferCHISQUARE, df); }
-    void fill_beta(std::span<double> out, double a, double b) noexcept { fill(out, q_->FillTheBufferBETA, a, b); }
-    void fill_f(std::span<double> out, double ndf, double ddf) noexcept { fill(out, q_->FillTheBufferF, ndf, ddf); }
-    void fill_t(std::span<double> out, double df) noexcept { fill(out, q_->FillTheBufferT, df); }
-    void fill_weibull(std::span<double> out, double shape, double scale) noexcept
-    {
-        fill(out, q_->FillTheBufferWEIBULL, shape, scale);
-    }
-    void fill_triangle(std::span<double> out, double h) noexcept { fill(out, q_->FillTheBufferTRIANGLE, h); }
-    void fill_bernoulli(std::span<double> out, double p) noexcept { fill(out, q_->FillTheBufferBERNOULLI, p); }
-    void fill_binomial(std::span<double> out, long n, double p) noexcept { fill(out, q_->FillTheBufferBINOMIAL, n, p); }
-    void fill_poisson(std::span<double> out, double lambda) noexcept { fill(out, q_->FillTheBufferPOISSON, lambda); }
-    void fill_geometric(std::span<double> out, double p) noexcept { fill(out, q_->FillTheBufferGEOMETRIC, p); }
-    void fill_negbinomial(std::span<double> out, double prob_succ, double num_succ) noexcept
-    {
-        fill(out, q_->FillTheBufferNEGBINOMIAL, prob_succ, num_succ);
-    }
-    void fill_hypergeometric(std::span<double> out, long nn, long n, long k) noexcept
-    {
-        fill(out, q_->FillTheBufferHYPERGEOMETRIC, nn, n, k);
     }
     void fill_table(std::span<double> out, std::span<const double> probs) noexcept
     {
