@@ -23,15 +23,27 @@
 
 #include "fuzz_host.h"
 #include "host/vxhost_api.h"
+#include "subs/engines/zrnglist.h"
+#include "subs/zmrslist.h"
 #include "subs/zmrsmissing.h"
 #include "subs/zrand.h"
 
 namespace {
 
-const char* const kMethods[] = {"MTHYBRID", "MT1998",  "MT32",    "MT64",    "MH3",     "PCG32I",  "PCG64I",
-                                "RDRAND",   "FRY2X32", "FRY2X64", "FRY4X64", "XOR64",   "XOR128",  "XOR1024",
-                                "XOR4096",  "XORGENS", "SUBKEY32", "SUBKEY64", "TORVEL"};
+/* Engines and distributions are picked by their rows of the lists; a row
+ * without its case in the switches below stops the build. */
+#pragma GCC diagnostic error "-Wswitch"
+#define VX_FUZZ_METHOD(NAME, ...) #NAME,
+const char* const kMethods[] = {VX_ENGINE_LIST(VX_FUZZ_METHOD)};
+#undef VX_FUZZ_METHOD
 constexpr int kMethodCount = sizeof kMethods / sizeof kMethods[0];
+
+#define VX_FUZZ_DIST(NAME, ...) NAME,
+enum class Dist { VX_DISTRIBUTION_LIST(VX_FUZZ_DIST) };
+#undef VX_FUZZ_DIST
+#define VX_FUZZ_ONE(...) +1
+constexpr int kDistributions = 0 VX_DISTRIBUTION_LIST(VX_FUZZ_ONE);
+#undef VX_FUZZ_ONE
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -84,7 +96,7 @@ private:
 };
 
 struct Call {
-    int which = 0;
+    Dist which = Dist::BERNOULLI;
     double a = 0, b = 0;
     long n1 = 0, n2 = 0, n3 = 0;
     long tblcnt = 0;
@@ -94,53 +106,55 @@ struct Call {
 double one(MRandPtr q, Call& c)
 {
     switch (c.which) {
-    case 0: return GetOneVariateBERNOULLI(q, c.a);
-    case 1: return GetOneVariateBETA(q, c.a, c.b);
-    case 2: return GetOneVariateBINOMIAL(q, c.n1, c.a);
-    case 3: return GetOneVariateCAUCHY(q);
-    case 4: return GetOneVariateCHISQUARE(q, c.a);
-    case 5: return GetOneVariateERLANG(q, static_cast<int32_t>(c.n1));
-    case 6: return GetOneVariateEXPONENTIAL(q);
-    case 7: return GetOneVariateF(q, c.a, c.b);
-    case 8: return GetOneVariateGAMMA(q, c.a);
-    case 9: return GetOneVariateGEOMETRIC(q, c.a);
-    case 10: return GetOneVariateHYPERGEOMETRIC(q, c.n1, c.n2, c.n3);
-    case 11: return GetOneVariateLOGNORMAL(q);
-    case 12: return GetOneVariateNEGBINOMIAL(q, c.a, c.b);
-    case 13: return GetOneVariateNORMAL(q);
-    case 14: return GetOneVariatePOISSON(q, c.a);
-    case 15: return GetOneVariateTABLE(q, c.tblcnt, c.table);
-    case 16: return GetOneVariateT(q, c.a);
-    case 17: return GetOneVariateTRIANGLE(q, c.a);
-    case 18: return GetOneVariateUNIFORM(q);
-    default: return GetOneVariateWEIBULL(q, c.a, c.b);
+    case Dist::BERNOULLI: return GetOneVariateBERNOULLI(q, c.a);
+    case Dist::BETA: return GetOneVariateBETA(q, c.a, c.b);
+    case Dist::BINOMIAL: return GetOneVariateBINOMIAL(q, c.n1, c.a);
+    case Dist::CAUCHY: return GetOneVariateCAUCHY(q);
+    case Dist::CHISQUARE: return GetOneVariateCHISQUARE(q, c.a);
+    case Dist::ERLANG: return GetOneVariateERLANG(q, static_cast<int32_t>(c.n1));
+    case Dist::EXPONENTIAL: return GetOneVariateEXPONENTIAL(q);
+    case Dist::F: return GetOneVariateF(q, c.a, c.b);
+    case Dist::GAMMA: return GetOneVariateGAMMA(q, c.a);
+    case Dist::GEOMETRIC: return GetOneVariateGEOMETRIC(q, c.a);
+    case Dist::HYPERGEOMETRIC: return GetOneVariateHYPERGEOMETRIC(q, c.n1, c.n2, c.n3);
+    case Dist::LOGNORMAL: return GetOneVariateLOGNORMAL(q);
+    case Dist::NEGBINOMIAL: return GetOneVariateNEGBINOMIAL(q, c.a, c.b);
+    case Dist::NORMAL: return GetOneVariateNORMAL(q);
+    case Dist::POISSON: return GetOneVariatePOISSON(q, c.a);
+    case Dist::TABLE: return GetOneVariateTABLE(q, c.tblcnt, c.table);
+    case Dist::T: return GetOneVariateT(q, c.a);
+    case Dist::TRIANGLE: return GetOneVariateTRIANGLE(q, c.a);
+    case Dist::UNIFORM: return GetOneVariateUNIFORM(q);
+    case Dist::WEIBULL: return GetOneVariateWEIBULL(q, c.a, c.b);
     }
+    return 0.0;
 }
 
 int fill(MRandPtr q, Call& c)
 {
     switch (c.which) {
-    case 0: return FillTheBufferBERNOULLI(q, c.a);
-    case 1: return FillTheBufferBETA(q, c.a, c.b);
-    case 2: return FillTheBufferBINOMIAL(q, c.n1, c.a);
-    case 3: return FillTheBufferCAUCHY(q);
-    case 4: return FillTheBufferCHISQUARE(q, c.a);
-    case 5: return FillTheBufferERLANG(q, static_cast<int32_t>(c.n1));
-    case 6: return FillTheBufferEXPONENTIAL(q);
-    case 7: return FillTheBufferF(q, c.a, c.b);
-    case 8: return FillTheBufferGAMMA(q, c.a);
-    case 9: return FillTheBufferGEOMETRIC(q, c.a);
-    case 10: return FillTheBufferHYPERGEOMETRIC(q, c.n1, c.n2, c.n3);
-    case 11: return FillTheBufferLOGNORMAL(q);
-    case 12: return FillTheBufferNEGBINOMIAL(q, c.a, c.b);
-    case 13: return FillTheBufferNORMAL(q);
-    case 14: return FillTheBufferPOISSON(q, c.a);
-    case 15: return FillTheBufferTABLE(q, c.tblcnt, c.table);
-    case 16: return FillTheBufferT(q, c.a);
-    case 17: return FillTheBufferTRIANGLE(q, c.a);
-    case 18: return FillTheBufferUNIFORM(q);
-    default: return FillTheBufferWEIBULL(q, c.a, c.b);
+    case Dist::BERNOULLI: return FillTheBufferBERNOULLI(q, c.a);
+    case Dist::BETA: return FillTheBufferBETA(q, c.a, c.b);
+    case Dist::BINOMIAL: return FillTheBufferBINOMIAL(q, c.n1, c.a);
+    case Dist::CAUCHY: return FillTheBufferCAUCHY(q);
+    case Dist::CHISQUARE: return FillTheBufferCHISQUARE(q, c.a);
+    case Dist::ERLANG: return FillTheBufferERLANG(q, static_cast<int32_t>(c.n1));
+    case Dist::EXPONENTIAL: return FillTheBufferEXPONENTIAL(q);
+    case Dist::F: return FillTheBufferF(q, c.a, c.b);
+    case Dist::GAMMA: return FillTheBufferGAMMA(q, c.a);
+    case Dist::GEOMETRIC: return FillTheBufferGEOMETRIC(q, c.a);
+    case Dist::HYPERGEOMETRIC: return FillTheBufferHYPERGEOMETRIC(q, c.n1, c.n2, c.n3);
+    case Dist::LOGNORMAL: return FillTheBufferLOGNORMAL(q);
+    case Dist::NEGBINOMIAL: return FillTheBufferNEGBINOMIAL(q, c.a, c.b);
+    case Dist::NORMAL: return FillTheBufferNORMAL(q);
+    case Dist::POISSON: return FillTheBufferPOISSON(q, c.a);
+    case Dist::TABLE: return FillTheBufferTABLE(q, c.tblcnt, c.table);
+    case Dist::T: return FillTheBufferT(q, c.a);
+    case Dist::TRIANGLE: return FillTheBufferTRIANGLE(q, c.a);
+    case Dist::UNIFORM: return FillTheBufferUNIFORM(q);
+    case Dist::WEIBULL: return FillTheBufferWEIBULL(q, c.a, c.b);
     }
+    return 1;
 }
 
 bool whole(double x) { return std::floor(x) == x; }
@@ -153,22 +167,24 @@ bool inSupport(const Call& c, double x, bool crude)
 {
     if (std::isnan(x)) return false;
     switch (c.which) {
-    case 0: return x == 0.0 || x == 1.0;
-    case 1: case 17: return x >= 0.0 && x <= 1.0;
-    case 2: return whole(x) && x >= 0.0 && x <= static_cast<double>(c.n1);
-    case 3: case 13: case 16: return true;
-    case 4: case 5: case 6: case 7: case 8: case 11: case 19: return x >= 0.0;
-    case 9: return whole(x) && x >= 1.0;
-    case 10: {
+    case Dist::BERNOULLI: return x == 0.0 || x == 1.0;
+    case Dist::BETA: case Dist::TRIANGLE: return x >= 0.0 && x <= 1.0;
+    case Dist::BINOMIAL: return whole(x) && x >= 0.0 && x <= static_cast<double>(c.n1);
+    case Dist::CAUCHY: case Dist::NORMAL: case Dist::T: return true;
+    case Dist::CHISQUARE: case Dist::ERLANG: case Dist::EXPONENTIAL: case Dist::F: case Dist::GAMMA:
+    case Dist::LOGNORMAL: case Dist::WEIBULL: return x >= 0.0;
+    case Dist::GEOMETRIC: return whole(x) && x >= 1.0;
+    case Dist::HYPERGEOMETRIC: {
         /* k <= 0 or n < 0 give 0 without a draw. */
         const double marked = static_cast<double>(c.n2) + (crude ? 1.0 : 0.0);
         const double most = std::max(0.0, std::min(marked, static_cast<double>(c.n3)));
         return whole(x) && x >= 0.0 && x <= most;
     }
-    case 12: case 14: return whole(x) && x >= 0.0;
-    case 15: return whole(x) && x >= 1.0 && x <= static_cast<double>(c.tblcnt > 0 ? c.tblcnt + 1 : 1);
-    default: return x >= 0.0 && x <= 1.0; /* UNIFORM */
+    case Dist::NEGBINOMIAL: case Dist::POISSON: return whole(x) && x >= 0.0;
+    case Dist::TABLE: return whole(x) && x >= 1.0 && x <= static_cast<double>(c.tblcnt > 0 ? c.tblcnt + 1 : 1);
+    case Dist::UNIFORM: return x >= 0.0 && x <= 1.0;
     }
+    return false;
 }
 
 
@@ -190,7 +206,7 @@ void check(bool ok, const char* what)
     std::fprintf(stderr, "failed: %s\n  %s%s, state of %d bytes", what, c.method, c.crude ? " crude" : "",
                  c.stateLength);
     if (const Call* k = c.call)
-        std::fprintf(stderr, "; sampler %d (a %a, b %a, n %ld %ld %ld, table %ld) element %d", k->which, k->a, k->b,
+        std::fprintf(stderr, "; sampler %d (a %a, b %a, n %ld %ld %ld, table %ld) element %d", static_cast<int>(k->which), k->a, k->b,
                      k->n1, k->n2, k->n3, k->tblcnt, c.index);
     std::fprintf(stderr, "\n");
     __builtin_trap();
@@ -266,13 +282,13 @@ bool stuck(const MERSENNE_RAND& q)
  * first variate is, drawn on a copy of the stream. */
 int capWork(Call& c, int length, bool stuck, double first)
 {
-    if (c.which == 9 && c.a < 0.01) length = std::min(length, 20);
+    if (c.which == Dist::GEOMETRIC && c.a < 0.01) length = std::min(length, 20);
     return stuck || zmrsIsMissing(first) ? std::min(length, 3) : length;
 }
 
 void capItems(Call& c)
 {
-    if (c.which == 10 && c.n3 > 256 && c.n3 <= c.n1 && c.n3 <= INT32_MAX) c.n3 = 256 + c.n3 % 256;
+    if (c.which == Dist::HYPERGEOMETRIC && c.n3 > 256 && c.n3 <= c.n1 && c.n3 <= INT32_MAX) c.n3 = 256 + c.n3 % 256;
 }
 
 } // namespace
@@ -311,7 +327,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<double> buffer;
     for (int round = 0; round < 4 && in.size() > 0; ++round) {
         Call c;
-        c.which = in.byte() % 20;
+        c.which = static_cast<Dist>(in.byte() % kDistributions);
         int length = 1 + in.byte() % 150 + (round == 0 ? in.byte() % 2 * 150 : 0);
         c.a = in.real();
         c.b = in.real();

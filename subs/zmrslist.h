@@ -30,9 +30,9 @@
  *    subs/zmrs*.cpp file and declare them, VXAPI, with the others in
  *    subs/zrand.h.
  * 2. Add their two pointers to MERSENNE_RAND_SAMPLER_FIELDS in subs/zrand.h,
- *    each at the same place in its half of the table (a new last row keeps
- *    the offsets of the others; anywhere else changes the record's layout
- *    and the fuzz inputs' choice of sampler).
+ *    each at the same place in its half of the table.  Any new pointer
+ *    moves the one-variate half's successors or the buffer half, so the
+ *    record's layout changes: a new version of the ABI.
  * 3. Add the row here, at that place.  The table filling, the C++ layer's
  *    xxx() and fill_xxx() and the fuzz targets' choice follow; the build
  *    stops at the fuzz switches (each needs a case) and in
