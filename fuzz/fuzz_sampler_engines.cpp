@@ -206,8 +206,8 @@ void check(bool ok, const char* what)
     std::fprintf(stderr, "failed: %s\n  %s%s, state of %d bytes", what, c.method, c.crude ? " crude" : "",
                  c.stateLength);
     if (const Call* k = c.call)
-        std::fprintf(stderr, "; sampler %d (a %a, b %a, n %ld %ld %ld, table %ld) element %d", static_cast<int>(k->which), k->a, k->b,
-                     k->n1, k->n2, k->n3, k->tblcnt, c.index);
+        std::fprintf(stderr, "; sampler %d (a %a, b %a, n %ld %ld %ld, table %ld) element %d",
+                     static_cast<int>(k->which), k->a, k->b, k->n1, k->n2, k->n3, k->tblcnt, c.index);
     std::fprintf(stderr, "\n");
     __builtin_trap();
 }

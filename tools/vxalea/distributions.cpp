@@ -4,16 +4,24 @@
 #include <cctype>
 #include <climits>
 #include <cmath>
+#include <string_view>
+#include <utility>
+
+#include "subs/zmrslist.h"
 
 namespace vxcli {
 
-const std::vector<Distribution>& distributions()
+namespace {
+
+/* In the order the tool lists them; the help texts and --loc/--scale rules
+ * are the tool's own, the rest is checked against subs/zmrslist.h below. */
+constexpr std::vector<Distribution> makeTable()
 {
     using K = ParamKind;
     using S = Signature;
     constexpr Shift L = Shift::Linear;
     constexpr Shift None = Shift::None;
-    static const std::vector<Distribution> table = {
+    return {
         {"uniform", "UNIFORM", S::None, {}, "the stream's uniform on (0, 1)", L, "on (L, L + S)"},
         {"normal", "NORMAL", S::None, {}, "standard normal", L, "L + S z: mean L, standard deviation S"},
         {"lognormal", "LOGNORMAL", S::None, {}, "exp of a standard normal", Shift::LogNormal,
@@ -41,6 +49,84 @@ const std::vector<Distribution>& distributions()
         {"poisson", "POISSON", S::D, {{"lambda", K::Double}}, "Poisson with mean lambda", None, nullptr},
         {"table", "TABLE", S::Table, {}, "index 1 .. count+1 from the --table probabilities", None, nullptr},
     };
+}
+
+constexpr char letterOf(ParamKind kind)
+{
+    return kind == ParamKind::Double ? 'D' : kind == ParamKind::Long ? 'L' : 'I';
+}
+
+constexpr char letterOf(std::string_view type)
+{
+    return type == "double" ? 'D' : type == "long" ? 'L' : type == "int32_t" ? 'I' : '?';
+}
+
+constexpr std::string_view lettersOf(Signature signature)
+{
+    switch (signature) {
+    case Signature::None: return "";
+    case Signature::D: return "D";
+    case Signature::DD: return "DD";
+    case Signature::LD: return "LD";
+    case Signature::I: return "I";
+    case Signature::LLL: return "LLL";
+    case Signature::Table: return "";
+    }
+    return "?";
+}
+
+/* One row of the list against the table: the same lower-case name, and
+ * parameters of the same names and kinds in the same order, which is the
+ * order of the signature Sampler calls the module's functions with.  decl
+ * is the row's parameter list as text, "(long n, double p)"; the ARRAY form
+ * is the table, whose probabilities come from --table. */
+constexpr bool sameRow(const Distribution& d, std::string_view name, bool array, std::string_view decl)
+{
+    if (name != d.name || array != (d.signature == Signature::Table)) return false;
+    if (array) return d.params.empty();
+    const std::string_view letters = lettersOf(d.signature);
+    if (letters.size() != d.params.size()) return false;
+    decl = decl.substr(1, decl.size() - 2);
+    size_t k = 0;
+    for (; !decl.empty(); ++k) {
+        const size_t comma = decl.find(", ");
+        const std::string_view one = decl.substr(0, comma);
+        decl = comma == std::string_view::npos ? std::string_view() : decl.substr(comma + 2);
+        const size_t space = one.rfind(' ');
+        const char letter = letterOf(one.substr(0, space));
+        if (k >= letters.size() || letter != letters[k] || letter != letterOf(d.params[k].kind) ||
+            one.substr(space + 1) != d.params[k].name)
+            return false;
+    }
+    return k == letters.size();
+}
+
+/* Every row of the list once in the table, by its symbol, and nothing else. */
+constexpr bool coversList()
+{
+    const std::vector<Distribution> table = makeTable();
+    size_t rows = 0;
+    bool same = true;
+#define VX_TOOL_ROW(NAME, name, FORM, DECL, ARGS)                                                                 \
+    {                                                                                                            \
+        ++rows;                                                                                                  \
+        size_t found = 0;                                                                                        \
+        for (const Distribution& d : table)                                                                      \
+            if (std::string_view(d.symbol) == #NAME)                                                             \
+                found += sameRow(d, #name, std::string_view(#FORM) == "ARRAY", #DECL) ? 1 : 2;                   \
+        same = same && found == 1;                                                                               \
+    }
+    VX_DISTRIBUTION_LIST(VX_TOOL_ROW)
+#undef VX_TOOL_ROW
+    return same && rows == table.size();
+}
+static_assert(coversList(), "the tool's distributions and subs/zmrslist.h differ");
+
+} // namespace
+
+const std::vector<Distribution>& distributions()
+{
+    static const std::vector<Distribution> table = makeTable();
     return table;
 }
 
