@@ -10,10 +10,12 @@
 #include <functional>
 #include <mutex>
 #include <string>
+#include <string_view>
 
 #include "arrays.h"
 #include "bind.h"
 #include "include/vxalea/checkpoint.hpp"
+#include "subs/zmrslist.h"
 #include "runtime.h"
 
 namespace vxpy {
@@ -62,27 +64,46 @@ struct Dist {
 
 /* The distributions as the tool names them, with what each sampler accepts
  * (anything else gives the missing value, turned into ValueError here). */
-const Dist kUniform{"uniform", nullptr};
-const Dist kNormal{"normal", nullptr};
-const Dist kLognormal{"lognormal", nullptr};
-const Dist kExponential{"exponential", nullptr};
-const Dist kCauchy{"cauchy", nullptr};
-const Dist kWeibull{"weibull", "shape and scale must be positive"};
-const Dist kTriangle{"triangle", "h must be from 0 to 1"};
-const Dist kGamma{"gamma", "alpha must be positive and finite"};
-const Dist kErlang{"erlang", "alpha must be at least 1"};
-const Dist kChisquare{"chisquare", "df must be positive and finite"};
-const Dist kBeta{"beta", "alpha and beta must be positive and finite, and not so far apart that the set-up "
-                         "degenerates"};
-const Dist kF{"f", "ndf and ddf must be positive and finite"};
-const Dist kT{"t", "df must be at least 0.1 and finite"};
-const Dist kBernoulli{"bernoulli", "p must be from 0 to 1"};
-const Dist kBinomial{"binomial", "n must not be negative and p must be from 0 to 1"};
-const Dist kNegbinomial{"negbinomial", "prob_succ must be above 0 and at most 1, num_succ positive and finite"};
-const Dist kGeometric{"geometric", "pr must be above 0 and at most 1"};
-const Dist kHypergeometric{"hypergeometric", "nn must be positive, n and k at most nn, k below 2**31"};
-const Dist kPoisson{"poisson", "lam must be at least 0 and finite"};
-const Dist kTable{"table", nullptr};
+constexpr Dist kUniform{"uniform", nullptr};
+constexpr Dist kNormal{"normal", nullptr};
+constexpr Dist kLognormal{"lognormal", nullptr};
+constexpr Dist kExponential{"exponential", nullptr};
+constexpr Dist kCauchy{"cauchy", nullptr};
+constexpr Dist kWeibull{"weibull", "shape and scale must be positive"};
+constexpr Dist kTriangle{"triangle", "h must be from 0 to 1"};
+constexpr Dist kGamma{"gamma", "alpha must be positive and finite"};
+constexpr Dist kErlang{"erlang", "alpha must be at least 1"};
+constexpr Dist kChisquare{"chisquare", "df must be positive and finite"};
+constexpr Dist kBeta{"beta", "alpha and beta must be positive and finite, and not so far apart that the set-up "
+                             "degenerates"};
+constexpr Dist kF{"f", "ndf and ddf must be positive and finite"};
+constexpr Dist kT{"t", "df must be at least 0.1 and finite"};
+constexpr Dist kBernoulli{"bernoulli", "p must be from 0 to 1"};
+constexpr Dist kBinomial{"binomial", "n must not be negative and p must be from 0 to 1"};
+constexpr Dist kNegbinomial{"negbinomial", "prob_succ must be above 0 and at most 1, num_succ positive and finite"};
+constexpr Dist kGeometric{"geometric", "pr must be above 0 and at most 1"};
+constexpr Dist kHypergeometric{"hypergeometric", "nn must be positive, n and k at most nn, k below 2**31"};
+constexpr Dist kPoisson{"poisson", "lam must be at least 0 and finite"};
+constexpr Dist kTable{"table", nullptr};
+
+/* Each row of subs/zmrslist.h has its Dist above, by its lower-case name
+ * (the method below is named alike), and nothing else does. */
+constexpr const Dist* kDists[] = {&kUniform,   &kNormal,   &kLognormal, &kExponential, &kCauchy,
+                                   &kWeibull,   &kTriangle, &kGamma,     &kErlang,      &kChisquare,
+                                   &kBeta,      &kF,        &kT,         &kBernoulli,   &kBinomial,
+                                   &kNegbinomial, &kGeometric, &kHypergeometric, &kPoisson, &kTable};
+constexpr bool listed(std::string_view name)
+{
+    int found = 0;
+    for (const Dist* d : kDists) found += name == d->name;
+    return found == 1;
+}
+#define VXPY_LISTED(NAME, name, ...) listed(#name) &&
+#define VXPY_ONE_ROW(...) +1
+static_assert(VX_DISTRIBUTION_LIST(VXPY_LISTED) std::size(kDists) == 0 VX_DISTRIBUTION_LIST(VXPY_ONE_ROW),
+              "the Python distributions and subs/zmrslist.h differ");
+#undef VXPY_LISTED
+#undef VXPY_ONE_ROW
 
 struct Conversion {
     const char* name;
