@@ -1,0 +1,144 @@
+// Every sampler regime against tests/data/samplers.kat: the first variates of
+// a seeded stream, and the saved set-up after one variate, in hex.  The rows
+// were taken once from the module and reviewed, so a change of values is a
+// change of this data file, seen in review.  To add a row, write its first
+// five columns and run this program with VXALEA_KAT_WRITE=<path> set: it
+// writes the file with every row's values as the module now makes them.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <map>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "subs/zrand.h"
+#include "support/host_fixture.h"
+
+namespace {
+
+using Params = std::vector<double>;
+using Draw = std::function<double(MRandPtr, const Params&)>;
+
+double gTable[16];
+
+const std::map<std::string, Draw>& samplers()
+{
+    static const std::map<std::string, Draw> all = {
+        {"UNIFORM", [](MRandPtr q, const Params&) { return GetOneVariateUNIFORM(q); }},
+        {"NORMAL", [](MRandPtr q, const Params&) { return GetOneVariateNORMAL(q); }},
+        {"LOGNORMAL", [](MRandPtr q, const Params&) { return GetOneVariateLOGNORMAL(q); }},
+        {"EXPONENTIAL", [](MRandPtr q, const Params&) { return GetOneVariateEXPONENTIAL(q); }},
+        {"CAUCHY", [](MRandPtr q, const Params&) { return GetOneVariateCAUCHY(q); }},
+        {"WEIBULL", [](MRandPtr q, const Params& p) { return GetOneVariateWEIBULL(q, p[0], p[1]); }},
+        {"TRIANGLE", [](MRandPtr q, const Params& p) { return GetOneVariateTRIANGLE(q, p[0]); }},
+        {"BERNOULLI", [](MRandPtr q, const Params& p) { return GetOneVariateBERNOULLI(q, p[0]); }},
+        {"GAMMA", [](MRandPtr q, const Params& p) { return GetOneVariateGAMMA(q, p[0]); }},
+        {"ERLANG", [](MRandPtr q, const Params& p) { return GetOneVariateERLANG(q, static_cast<int32_t>(p[0])); }},
+        {"CHISQUARE", [](MRandPtr q, const Params& p) { return GetOneVariateCHISQUARE(q, p[0]); }},
+        {"BETA", [](MRandPtr q, const Params& p) { return GetOneVariateBETA(q, p[0], p[1]); }},
+        {"F", [](MRandPtr q, const Params& p) { return GetOneVariateF(q, p[0], p[1]); }},
+        {"T", [](MRandPtr q, const Params& p) { return GetOneVariateT(q, p[0]); }},
+        {"BINOMIAL", [](MRandPtr q, const Params& p) { return GetOneVariateBINOMIAL(q, static_cast<long>(p[0]), p[1]); }},
+        {"POISSON", [](MRandPtr q, const Params& p) { return GetOneVariatePOISSON(q, p[0]); }},
+        {"NEGBINOMIAL", [](MRandPtr q, const Params& p) { return GetOneVariateNEGBINOMIAL(q, p[0], p[1]); }},
+        {"GEOMETRIC", [](MRandPtr q, const Params& p) { return GetOneVariateGEOMETRIC(q, p[0]); }},
+        {"HYPERGEOMETRIC",
+         [](MRandPtr q, const Params& p) {
+             return GetOneVariateHYPERGEOMETRIC(q, static_cast<long>(p[0]), static_cast<long>(p[1]),
+                                                static_cast<long>(p[2]));
+         }},
+        {"TABLE",
+         [](MRandPtr q, const Params& p) {
+             for (size_t i = 0; i < p.size() && i < 16; ++i) gTable[i] = p[i];
+             return GetOneVariateTABLE(q, static_cast<long>(p.size()), gTable);
+         }},
+    };
+    return all;
+}
+
+// The record a sampler keeps its set-up in, as numbers.
+std::vector<double> setUp(const std::string& dist, MRandPtr q)
+{
+    if (dist == "GAMMA" || dist == "ERLANG" || dist == "CHISQUARE" || dist == "T") {
+        const ZRANGAM& g = q->gam;
+        return {g.a, g.b, g.c, g.d, g.dm1, g.dinv, g.p, static_cast<double>(g.k)};
+    }
+    if (dist == "BETA" || dist == "F") {
+        const ZRANBET& b = q->bet;
+        return {b.d1, b.d2, b.d3, b.d4, b.d5, b.d6, b.d7, b.toobig};
+    }
+    if (dist == "BINOMIAL") {
+        const ZRANBIN& b = q->bin;
+        return {b.mean, b.sd, b.omega, b.b, b.c, static_cast<double>(b.underflow)};
+    }
+    const ZRANPOI& p = q->poi;
+    return {p.test, p.savea, p.omega, p.qm, p.pm, p.m, static_cast<double>(p.flag)};
+}
+
+std::string hex(double d)
+{
+    char b[40];
+    std::snprintf(b, sizeof b, "%a", d);
+    return b;
+}
+
+class SamplersKat : public vxtest::HostFixture {};
+
+TEST_F(SamplersKat, EveryRowOfTheFile)
+{
+    const std::string path = VXALEA_SOURCE_DIR "/tests/data/samplers.kat";
+    std::ifstream in(path);
+    ASSERT_TRUE(in) << path;
+    const char* rewrite = std::getenv("VXALEA_KAT_WRITE");
+    std::ostringstream out;
+    int lineNo = 0;
+    for (std::string line; std::getline(in, line);) {
+        ++lineNo;
+        if (line.empty() || line[0] == '#') {
+            out << line << "\n";
+            continue;
+        }
+        std::istringstream ss(line);
+        std::string dist, params, engine, what;
+        double seed = 0;
+        ss >> dist >> params >> engine >> seed >> what;
+        std::vector<std::string> want;
+        for (std::string v; ss >> v;) want.push_back(v);
+        SCOPED_TRACE("samplers.kat:" + std::to_string(lineNo) + ": " + line.substr(0, 60));
+        ASSERT_TRUE(samplers().count(dist)) << dist;
+        ASSERT_TRUE(what == "draw" || what == "setup") << what;
+        Params p;
+        std::istringstream ps(params);
+        for (std::string v; std::getline(ps, v, ',');) p.push_back(std::strtod(v.c_str(), nullptr));
+
+        auto q = std::make_unique<MERSENNE_RAND>();
+        q->UserMethod = engine.data();
+        q->UserSeed = seed;
+        ASSERT_EQ(zmrsrnd(q.get()), 0);
+        const Draw& draw = samplers().at(dist);
+        std::vector<std::string> got;
+        if (what == "setup") {
+            draw(q.get(), p);
+            for (double v : setUp(dist, q.get())) got.push_back(hex(v));
+        } else {
+            for (int i = 0; i < 8; ++i) got.push_back(hex(draw(q.get(), p)));
+        }
+        if (rewrite) {
+            char seedText[32];
+            std::snprintf(seedText, sizeof seedText, "%.17g", seed);
+            out << dist << " " << params << " " << engine << " " << seedText << " " << what;
+            for (const std::string& v : got) out << " " << v;
+            out << "\n";
+        } else {
+            EXPECT_EQ(got, want);
+        }
+    }
+    if (rewrite) std::ofstream(rewrite) << out.str();
+}
+
+} // namespace
