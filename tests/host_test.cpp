@@ -88,30 +88,6 @@ TEST_F(HostTest, PoolsCountLiveBlocksAndDestroyReleasesThem)
     EXPECT_EQ(vxhost_live_allocations(host), 0u);
 }
 
-TEST_F(HostTest, OnlyRequestedMemoryIsZeroed)
-{
-    VXPoolh plain = vxhost_pool_create(host, "plain");
-    VXPoolParms zeroParms{VX_MEM_ZERO, 0, nullptr};
-    VXPoolh zeroing = h->poolCreate(h, &zeroParms, nullptr, "WORKPOOL");
-    const size_t n = 1000;
-    auto* g = static_cast<unsigned char*>(plain->memAlloc(plain, n, 0));
-    auto* z = static_cast<unsigned char*>(plain->memAlloc(plain, n, VX_MEM_ZERO));
-    auto* pz = static_cast<unsigned char*>(zeroing->memAlloc(zeroing, n, 0));
-    ASSERT_TRUE(g && z && pz);
-    for (size_t i = 0; i < n; ++i) {
-        ASSERT_EQ(g[i], 0xA5) << i;
-        ASSERT_EQ(z[i], 0) << i;
-        ASSERT_EQ(pz[i], 0) << i;
-    }
-    /* Blocks are aligned for any engine state. */
-    EXPECT_EQ(reinterpret_cast<uintptr_t>(g) % 64, 0u);
-    /* Zero-byte blocks are distinct and freeable. */
-    void* e1 = plain->memAlloc(plain, 0, 0);
-    void* e2 = plain->memAlloc(plain, 0, 0);
-    EXPECT_TRUE(e1 && e2 && e1 != e2);
-    EXPECT_EQ(plain->memAlloc(plain, static_cast<VXMemSize>(-1), 0), nullptr);
-}
-
 TEST_F(HostTest, PoolFailsFromItsKthAllocation)
 {
     VXPoolh p = vxhost_pool_create(host, "p");
@@ -277,58 +253,6 @@ TEST_F(HostTest, JournalKeepsLinesWithSeverityAndCode)
 }
 
 /* ---- catalogue ------------------------------------------------------------------------------ */
-
-/* The argument list a format consumes, e.g. "g llu s" or "*s" for %.*S. */
-std::string signature(const char* f)
-{
-    std::string sig;
-    for (const char* p = f; *p; ++p) {
-        if (*p != '%') continue;
-        if (*++p == '%') continue;
-        while (*p && std::strchr("-+ 0#", *p)) ++p;
-        std::string item;
-        if (*p == '*') item += '*', ++p;
-        while (std::isdigit(static_cast<unsigned char>(*p))) ++p;
-        if (*p == '.') {
-            ++p;
-            if (*p == '*') item += '*', ++p;
-            while (std::isdigit(static_cast<unsigned char>(*p))) ++p;
-        }
-        while (*p && std::strchr("hlzjtL", *p)) item += *p++;
-        const char c = *p;
-        if (!c) break;
-        item += std::strchr("di", c) ? "i" : std::strchr("uxXo", c) ? "u" : std::strchr("eEfFgGaA", c) ? "g"
-                : std::strchr("sS", c) ? "s" : std::string(1, c);
-        sig += (sig.empty() ? "" : " ") + item;
-    }
-    return sig;
-}
-
-TEST(Catalogue, EveryCodeTakesExactlyItsArguments)
-{
-    const std::pair<uint32_t, const char*> codes[] = {
-        {0x8C7FE817u, "g s"},          {0x8C7FE818u, "g llu s llu llu"},
-        {0x8C7FE819u, "g g g"},        {0x8C7FE81Au, "g s"},
-        {0x8C7FE81Bu, "g llu s"},      {0x8C7FE81Cu, "llu llu s"},
-        {0x8C7FE828u, "hs"},           {0x8C7FE829u, "hs llu llu"},
-        {0x8C7FE82Au, "hs llu llu llu llu"},
-        {0x8C7FE851u, "hs"},           {0x8C7FE852u, "hs zu"},
-        {0x8C7FE8C8u, "*s *s lli lli"}, {0x8C7FE8C9u, "*s *s"},
-        {0x8C7FE8CAu, "*s"},
-        {0x8C7FE80Au, ""}, {0x8C7FE80Bu, ""}, {0x8C7FE80Cu, ""}, {0x8C7FE80Du, ""},
-        {0x8C7FE80Fu, ""}, {0x8C7FE810u, ""},
-        {0x803FC002u, ""}, {0x803FC009u, ""}, {0x803FC264u, ""}, {0x803FC26Au, ""},
-        {0x803FC011u, ""}, {0x803FC012u, ""}, {0x803FC013u, ""}, {0x803FC014u, ""},
-        {0x803FC015u, ""}, {0x803FC016u, ""},
-    };
-    for (auto [code, sig] : codes) {
-        const char* text = vxhost_catalogue_text(static_cast<VXStatus>(code));
-        ASSERT_NE(text, nullptr) << std::hex << code;
-        EXPECT_EQ(signature(text), sig) << std::hex << code << ": " << text;
-        EXPECT_GT(std::strlen(text), 20u) << "a sentence, not a label: " << text;
-    }
-    EXPECT_EQ(vxhost_catalogue_text(0x12345678), nullptr);
-}
 
 /* ---- registry ---------------------------------------------------------------------------------- */
 

@@ -116,27 +116,6 @@ TEST_F(Streams, InitializedRecordAndItsNote)
     EXPECT_EQ(note.text, "Random number method 64-bit Mersenne Twister with seed 12345 (0x3039).");
 }
 
-TEST_F(Streams, RewindRepeatsTheSequenceAndSelfSeedingIsKept)
-{
-    ZRANSTR* z = stream("MT64");
-    ASSERT_EQ(zrand_seed(0, z), 0);
-    ASSERT_NE(z->Seed, 0u) << "seed 0 draws a seed from the clock sources";
-    EXPECT_EQ(z->InitialSeed, z->Seed);
-    const std::vector<double> first = draw(z, 1500);
-    zrand_rewind(reinterpret_cast<ZRAND_S*>(z));
-    EXPECT_EQ(draw(z, 1500), first);
-
-    vxtest::Mt64Uniform peer(z->Seed);
-    zrand_rewind(reinterpret_cast<ZRAND_S*>(z));
-    for (int i = 0; i < 100; ++i) ASSERT_EQ(z->rangen(z->Blob), peer());
-
-    // Initializing again keeps the seed in force.
-    const uint64_t seed = z->Seed;
-    ASSERT_EQ(zrand_init(z), 0);
-    EXPECT_EQ(z->Seed, seed);
-    EXPECT_EQ(draw(z, 1500), first);
-}
-
 // ---- seeds ---------------------------------------------------------------------------------
 TEST_F(Streams, DoubleSeedsAreMappedAndReplacementsWarned)
 {
@@ -422,24 +401,6 @@ TEST_F(Streams, MethodIsResolvedOnce)
     EXPECT_EQ(dflt->Flags, 0u);
 }
 
-TEST_F(Streams, UnknownMethodStillGivesAUsableStream)
-{
-    ZRANSTR* z = stream("nonesuch", 4);
-    EXPECT_EQ(zrand_init(z), ZRNG_S_BAD_METHOD);
-    EXPECT_EQ(z->IsUsable, 1);
-    EXPECT_EQ(vxtest::methodText(z->Method), "MTHYBRID");
-    EXPECT_EQ(z->Seed, 4u);
-    const double u = z->rangen(z->Blob);
-    EXPECT_GT(u, 0.0);
-    EXPECT_LT(u, 1.0);
-    // A new name replaces the method at the next initialization.
-    z->UserMethod = name("MT64");
-    EXPECT_EQ(zrand_init(z), 0);
-    EXPECT_EQ(vxtest::methodText(z->Method), "MT64");
-    vxtest::Mt64Uniform peer(4);
-    EXPECT_EQ(z->rangen(z->Blob), peer());
-}
-
 TEST_F(Streams, MethodStatusComesFirstAndLaterProblemsAreStillReported)
 {
     ZRANSTR* z = stream("TORVEL", 6);
@@ -451,20 +412,6 @@ TEST_F(Streams, MethodStatusComesFirstAndLaterProblemsAreStillReported)
               "The key 2.5 is not a whole number from 0 to 4294967295 as method MTHYBRID "
               "requires; the key is not changed.");
     EXPECT_EQ(z->Seed, 6u);
-}
-
-TEST_F(Streams, MethodNameMayBeGivenAsVXChar)
-{
-    vxtest::VxText text("  Mt64 ");
-    ZRANSTR* z = stream(nullptr, 13);
-    z->UserMethod = reinterpret_cast<char*>(text.data());
-    z->Flags = ZRAND_FLAG_VXCHAR_NAME;
-    ASSERT_EQ(zrand_init(z), 0);
-    EXPECT_EQ(vxtest::methodText(z->Method), "MT64");
-    EXPECT_EQ(z->Flags, static_cast<uint64_t>(ZRAND_FLAG_VXCHAR_NAME | ZRAND_FLAG_NAMED |
-                                              ZRAND_FLAG_NOTE_ISSUED));
-    vxtest::Mt64Uniform peer(13);
-    EXPECT_EQ(z->rangen(z->Blob), peer());
 }
 
 // ---- rewind and crude --------------------------------------------------------------------------
