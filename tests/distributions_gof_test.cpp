@@ -195,7 +195,7 @@ std::vector<GofCase> cases()
     for (auto [n, p] : {std::pair<long, double>{1000, 0.4}, {301, 0.5}, {5000, 0.002}}) {
         const double mean = n * p, sd = std::sqrt(n * p * (1 - p));
         v.push_back(discrete("BINOMIAL_normal_" + std::to_string(n),
-                             [n, p](MRandPtr q) { return GetOneVariateBINOMIAL(q, n, p); },
+                             [n = n, p = p](MRandPtr q) { return GetOneVariateBINOMIAL(q, n, p); },
                              roundedNormal(mean, sd, n), 0, n));
     }
 
