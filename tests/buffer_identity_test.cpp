@@ -295,6 +295,33 @@ TEST(BlockBuffersRejections, RejectedWordsAndAttemptsCountAsOneAtATime)
     }
 }
 
+// A Twister word that tempers to 0 is skipped: a run of words holding one is
+// made again word by word, one draw per uniform as one at a time.
+TEST(BlockBuffersZeroWord, SkippedInsideARunAsOneAtATime)
+{
+    for (const char* method : {"MT32", "MT1998"}) {
+        auto make = [method] {
+            auto q = std::make_unique<MERSENNE_RAND>();
+            q->UserMethod = const_cast<char*>(method);
+            q->UserSeed = 5;
+            zmrsrnd(q.get());
+            GetOneVariateUNIFORM(q.get()); // the block is made; the next word read is word 1
+            std::vector<uint32_t> words(624);
+            for (uint32_t i = 0; i < 624; ++i) words[i] = i == 7 || i == 300 ? 0 : 0x9E3779B9u * (i + 1);
+            q->rng.zrng_state(q->Blob, reinterpret_cast<uint8_t*>(words.data()), 2496, 0);
+            return q;
+        };
+        auto byBuffer = make(), byOne = make();
+        std::vector<double> buf(1000);
+        byBuffer->VBuffer = buf.data();
+        byBuffer->NBuffer = 1000;
+        ASSERT_EQ(FillTheBufferUNIFORM(byBuffer.get()), 0);
+        for (size_t i = 0; i < buf.size(); ++i)
+            ASSERT_EQ(bitsOf(buf[i]), bitsOf(GetOneVariateUNIFORM(byOne.get()))) << method << " #" << i;
+        expectSameStreams(byBuffer.get(), byOne.get(), method);
+    }
+}
+
 // RDRAND's placeholder step is stuck at 0, so each uniform is the bounded
 // rejection loop's last resort, made as many times as one call makes it.
 TEST(BlockBuffersRdrand, EqualOneAtATime)

@@ -342,6 +342,8 @@ std::vector<FallbackCase> fallbackCases()
          {status(VXSeverityError, VXNR_M_NOT_INTEGER, 3, VXT("2.5"), 1, VXT("L"), -kTwo53, kTwo53)}},
         {"integer of a text", [](Registry& t) { t.setText("L", "+17. "); }, [](Registry&) { return lget("L", 77); },
          "17", {}},
+        {"integer of a text, read to 99 units", [](Registry& t) { t.setText("L", std::string(98, ' ') + "17"); },
+         [](Registry&) { return lget("L", 77); }, "1", {}},
         {"integer of a text above 2^53", [](Registry& t) { t.setText("L", "12345678901234567890"); },
          [](Registry&) { return lget("L", 77); }, "9007199254740992", {}},
         {"integer of a text below -2^53", [](Registry& t) { t.setText("L", "-12345678901234567890"); },
