@@ -281,58 +281,6 @@ Got get(VXHndlp h, const char32_t* name, int32_t kind, size_t capacity = 64)
     return g;
 }
 
-TEST_F(HostTest, RegistryConvertsOnlyWithoutLoss)
-{
-    const double d = 0.1;
-    const int64_t l = -42;
-    const std::u32string s = U"hello";
-    ASSERT_EQ(h->nameSet(h, vx(U"D"), 0, 1, VXNameDouble, &d, 8, nullptr, 0), 0);
-    ASSERT_EQ(h->nameSet(h, vx(U"L"), 1, 1, VXNameQORLong, &l, 0, nullptr, 0), 0) << "size 0 means 8";
-    ASSERT_EQ(h->nameSet(h, vx(U"SXXX"), 1, 1, VXNameString, s.data(), s.size() * 4, nullptr, 0), 0);
-    ASSERT_EQ(vxhost_set_text(host, "N", "  2.5e3 "), 0);
-    ASSERT_EQ(vxhost_set_text(host, "I", "17"), 0);
-
-    EXPECT_EQ(get(h, U"D", VXNameDouble).d, 0.1);
-    EXPECT_EQ(get(h, U"D", VXNameQORLong).status, VX_STATUS_WRONG_KIND);
-    EXPECT_EQ(get(h, U"D", VXNameString).text, "0.1");
-    EXPECT_EQ(get(h, U"L", VXNameQORLong).l, -42);
-    EXPECT_EQ(get(h, U"L", VXNameDouble).d, -42.0);
-    EXPECT_EQ(get(h, U"L", VXNameString).text, "-42");
-    EXPECT_EQ(get(h, U"S", VXNameString).text, "hello");
-    EXPECT_EQ(get(h, U"S", VXNameQORLong).status, VX_STATUS_WRONG_KIND);
-    EXPECT_EQ(get(h, U"S", VXNameDouble).status, VX_STATUS_WRONG_KIND);
-    EXPECT_EQ(get(h, U"N", VXNameDouble).d, 2500.0);
-    EXPECT_EQ(get(h, U"I", VXNameDouble).d, 17.0);
-    EXPECT_EQ(get(h, U"I", VXNameQORLong).status, VX_STATUS_WRONG_KIND)
-        << "integers are never parsed from text here";
-    for (const char* notDecimal : {"0x10", "12abc", "1 2", "inf", "nan", ".", "1e", ""}) {
-        vxhost_set_text(host, "T", notDecimal);
-        EXPECT_EQ(get(h, U"T", VXNameDouble).status, VX_STATUS_WRONG_KIND) << notDecimal;
-    }
-    EXPECT_EQ(get(h, U"s", VXNameString).status, VX_STATUS_NOT_FOUND) << "names are case-sensitive";
-    EXPECT_EQ(get(h, U"ABSENT", VXNameDouble).status, VX_STATUS_NOT_FOUND);
-    EXPECT_EQ(get(h, U"D", 7).status, VX_STATUS_UNSUPPORTED);
-    EXPECT_EQ(get(h, U"D", VXNameDouble, 4).status, VXHOST_STATUS_BAD_SIZE);
-
-    /* Text is cut to whole code units of the capacity, without terminator. */
-    Got cut = get(h, U"S", VXNameString, 11);
-    EXPECT_EQ(cut.text, "he");
-    EXPECT_EQ(get(h, U"S", VXNameString, 0).text, "");
-
-    /* Replacing changes the kind; a null text stores an empty one. */
-    ASSERT_EQ(h->nameSet(h, vx(U"D"), 0, 4, VXNameString, nullptr, 0, nullptr, 0), 0);
-    EXPECT_EQ(vxhost_kind(host, "D"), VXNameString);
-    EXPECT_EQ(get(h, U"D", VXNameString).text, "");
-    EXPECT_EQ(h->nameSet(h, vx(U"X"), 0, 1, 9, &d, 8, nullptr, 0), VX_STATUS_UNSUPPORTED);
-    EXPECT_EQ(h->nameSet(h, vx(U"X"), 0, 1, VXNameDouble, &d, 4, nullptr, 0), VXHOST_STATUS_BAD_SIZE);
-    EXPECT_EQ(h->nameSet(h, vx(U"X"), 0, 1, VXNameString, s.data(), 6, nullptr, 0), VXHOST_STATUS_BAD_SIZE);
-    EXPECT_EQ(h->nameSet(h, vx(U"X"), 0, 1, VXNameDouble, nullptr, 8, nullptr, 0), VX_STATUS_NULL_ARGUMENT);
-    EXPECT_EQ(h->nameSet(h, nullptr, 0, 1, VXNameDouble, &d, 8, nullptr, 0), VX_STATUS_NULL_ARGUMENT);
-    EXPECT_FALSE(h->nameExists(h, vx(U"X"), 0));
-    EXPECT_TRUE(h->nameExists(h, vx(U"SXXX"), 1));
-    EXPECT_FALSE(h->nameExists(h, vx(U"SXXX"), 2));
-}
-
 TEST_F(HostTest, RegistryApiSpeaksUtf8AndFailsOnDemand)
 {
     ASSERT_EQ(vxhost_set_text(host, "Größe", "π ≈ 3.14159"), 0);
