@@ -174,6 +174,14 @@ Peer shared64(R r)
     auto p = std::make_shared<R>(r);
     return {64, [p] { return (*p)(); }};
 }
+// A generator whose words are the shared seed fill.
+template <class R>
+Peer filled(uint64_t seed)
+{
+    R r;
+    vxref::fill(r.s, seed);
+    return shared64(r);
+}
 
 // xorshift128+ as published, except that the sum is stored back where the
 // published code stores the exclusive-or: the engine's one deliberate change.
@@ -309,29 +317,11 @@ int main()
         {"MTHYBRID", 32, 1,
          [](const Ops& o) { return mt32(uint32_t(o.seed), (o.seed & 0x1FFF) != 0, o.key, o.thread); }},
         {"MT64", 64, 1, mt64},
-        {"MH3", 64, 0,
-         [](const Ops& o) {
-             return Peer{64, [x = o.seed]() mutable { return x = fmix64(x); }};
-         }},
+        {"MH3", 64, 0, [](const Ops& o) { return Peer{64, [x = o.seed]() mutable { return x = fmix64(x); }}; }},
         {"XOR64", 64, 0, [](const Ops& o) { return shared64(vxref::RefXorshift64Star{o.seed}); }},
-        {"XOR128", 64, 0,
-         [](const Ops& o) {
-             Xor128Sum r;
-             vxref::fill(r.s, o.seed);
-             return shared64(r);
-         }},
-        {"XOR1024", 64, 0,
-         [](const Ops& o) {
-             vxref::RefXorshift1024Star r;
-             vxref::fill(r.s, o.seed);
-             return shared64(r);
-         }},
-        {"XOR4096", 64, 0,
-         [](const Ops& o) {
-             vxref::RefXorshift4096Star r;
-             vxref::fill(r.s, o.seed);
-             return shared64(r);
-         }},
+        {"XOR128", 64, 0, [](const Ops& o) { return filled<Xor128Sum>(o.seed); }},
+        {"XOR1024", 64, 0, [](const Ops& o) { return filled<vxref::RefXorshift1024Star>(o.seed); }},
+        {"XOR4096", 64, 0, [](const Ops& o) { return filled<vxref::RefXorshift4096Star>(o.seed); }},
         {"XORGENS", 64, 0, [](const Ops& o) { return shared64(vxref::RefXorgens(o.seed)); }},
         {"FRY2X32", 32, 1,
          [f2x32](const Ops& o) {
