@@ -379,4 +379,26 @@ TEST_F(Nls, Utf8TextAgreesWithIconvAndCountsUnitsNotBytes)
     EXPECT_EQ(spy.calls.size(), 2u);
 }
 
+/* With no NLS record the module writes 8-bit text itself: Latin-1 with '?'
+ * for what it cannot hold, or UTF-8 on a server, never cutting a character. */
+TEST_F(Nls, WithoutARecordTextIsLatin1OrServerUtf8)
+{
+    VXHndlp h = handle();
+    VXNLSRecord* saved = h->nls;
+    h->nls = nullptr;
+    VxText name("T");
+    setText("T", "\u00E9\u20ACx");
+    char buf[16];
+    EXPECT_EQ(vxnrcget(name, 0, buf, sizeof buf), 3);
+    EXPECT_STREQ(buf, "\xE9?x");
+    vxhost_set_server_role(host(), 1);
+    EXPECT_EQ(vxnrcget(name, 0, buf, sizeof buf), 6);
+    EXPECT_STREQ(buf, "\xC3\xA9\xE2\x82\xACx");
+    EXPECT_EQ(vxnrcget(name, 0, buf, 5), 2);
+    EXPECT_STREQ(buf, "\xC3\xA9");
+    vxhost_set_server_role(host(), 0);
+    h->nls = saved;
+    EXPECT_EQ(journalCount(), 0u) << journalDump();
+}
+
 } // namespace

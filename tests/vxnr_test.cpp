@@ -462,14 +462,14 @@ TEST_F(Registry, NullNameOrNoHostGiveTheDefaultWithoutTouchingAnything)
     debug();
     setText("K", "x");
     auto everything = [] {
-        VXChar buf[4] = {'Z', 0};
-        char cbuf[4] = "Z";
+        VXChar buf[4] = {'Z', 'Z', 0};
+        char cbuf[4] = "ZZ";
         VxText k("K");
         std::vector<long long> r;
-        r.push_back(vxnrtget(nullptr, 0, buf, 4));
-        r.push_back(buf[0]);
-        r.push_back(vxnrcget(nullptr, 0, cbuf, 4));
-        r.push_back(cbuf[0]);
+        r.push_back(vxnrtget(nullptr, 0, buf, 1)); /* room for the terminator alone */
+        r.insert(r.end(), {buf[0], buf[1]});
+        r.push_back(vxnrcget(nullptr, 0, cbuf, 1));
+        r.insert(r.end(), {cbuf[0], cbuf[1]});
         r.push_back(vxnrlget(nullptr, 0, 77));
         r.push_back(static_cast<long long>(vxnrdget(nullptr, 0, 7.5) * 2));
         r.push_back(vxnrlook(nullptr, 0, 9, VXT("X"), 1, static_cast<VXChar*>(nullptr)));
@@ -479,7 +479,7 @@ TEST_F(Registry, NullNameOrNoHostGiveTheDefaultWithoutTouchingAnything)
         r.push_back(vxnrdset(nullptr, 0, 1.0));
         return r;
     };
-    const std::vector<long long> defaults = {0, 0, 0, 0, 77, 15, 9, 100, 0, 0, 0};
+    const std::vector<long long> defaults = {0, 0, 'Z', 0, 0, 'Z', 77, 15, 9, 100, 0, 0, 0};
     {
         RegistrySpy spy(handle());
         clearJournal();
