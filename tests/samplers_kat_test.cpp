@@ -1,8 +1,9 @@
 // Every sampler regime against tests/data/samplers.kat: the first variates of
 // a seeded stream, and the saved set-up after one variate, in hex.  An engine
 // written u=a:b:... is a scripted one that hands out those uniforms first
-// (then std::mt19937_64 from the seed): hand-picked uniforms reach the paths
-// a seeded stream rarely takes, rejections and boundaries.  The rows
+// (then std::mt19937_64 from the seed; v*n is v n times): hand-picked
+// uniforms reach the paths a seeded stream rarely takes, rejections,
+// boundaries and the attempt bounds.  The rows
 // were taken once from the module and reviewed, so a change of values is a
 // change of this data file, seen in review.  To add a row, write its first
 // five columns and run this program with VXALEA_KAT_WRITE=<path> set: it
@@ -127,7 +128,9 @@ TEST_F(SamplersKat, EveryRowOfTheFile)
         if (engine.rfind("u=", 0) == 0) {
             std::vector<double> u;
             std::istringstream us(engine.substr(2));
-            for (std::string v; std::getline(us, v, ':');) u.push_back(std::strtod(v.c_str(), nullptr));
+            for (std::string v; std::getline(us, v, ':');) // v or v*n, n times v
+                u.insert(u.end(), v.find('*') == std::string::npos ? 1 : std::stoul(v.substr(v.find('*') + 1)),
+                         std::strtod(v.c_str(), nullptr));
             scripted = std::make_unique<vxtest::ScriptedStream>(static_cast<uint64_t>(seed), u);
             q = scripted->get();
         } else {
