@@ -190,6 +190,8 @@ std::vector<TraceCase> traceCases()
          [](Registry&) { return tget("Tjunk", 1, 16); }, "3:abc", {trace("vxnrtget(T)='abc'")}},
         {"8-bit text", [](Registry& t) { t.setText("T", "abc"); }, [](Registry&) { return cget("T", 16); },
          "3:abc", {trace("vxnrcget(T)='abc'")}},
+        {"8-bit text into one byte", [](Registry& t) { t.setText("T", "abc"); }, [](Registry&) { return cget("T", 1); },
+         "0:", {trace("vxnrcget(T)=''")}},
         {"integer", [](Registry& t) { t.setLong("L", 42); }, [](Registry&) { return lget("L", 0); }, "42",
          {trace("vxnrlget(L)=42")}},
         {"integer absent", nullptr, [](Registry&) { return lget("L", -3); }, "-3", {trace("vxnrlget(L)=-3")}},
