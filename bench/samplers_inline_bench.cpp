@@ -1,9 +1,8 @@
 // The floor for every sampler: its own algorithm written inline
-// (tests/support/sampler_references.h) on the same uniforms, from an
+// (bench/sampler_references.h) on the same uniforms, from an
 // inline MT19937-64 through the MT64 stream's conversion, with no stream, no
 // function pointer per uniform and no guarded exp/pow between the loop and
-// the arithmetic.  tests/inline_samplers_test.cpp holds these twins to the
-// module's variates bit for bit, seed 5489 included.
+// the arithmetic.
 //
 // Rows are those of bench/distributions_bench.cpp (and dist/UNIFORM/MT64,
 // dist/NORMAL/MT64 of bench/samplers_bench.cpp), implementations
@@ -21,7 +20,7 @@
 #include <type_traits>
 
 #include "bench/bench_loop.h"
-#include "tests/support/inline_samplers.h"
+#include "bench/inline_samplers.h"
 
 namespace {
 

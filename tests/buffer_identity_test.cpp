@@ -1,18 +1,23 @@
-// Buffers drawn in blocks on every engine equal one-at-a-time calls.
+// Buffers equal one-at-a-time calls, for every sampler on every engine.
 //
 // The buffer forms of the one-uniform samplers, the normal family, Cauchy and
 // the gamma family make their uniforms ahead with the engine's own loop when
-// they recognise the stream's rangen.  For each engine, on its default and
-// on its crude conversion, a run of buffers of awkward lengths (below the
-// block threshold, odd, across the block size, longer than a block) is
-// compared with one-at-a-time calls on a twin stream: every variate bit for
-// bit, then the engine state byte for byte and the samplers' records, so a
-// uniform made too many or too few shows even where the variates agree.
+// they recognise the stream's rangen; the others loop over one-at-a-time
+// draws.  For each engine, on its default and on its crude conversion, a run
+// of buffers of awkward lengths (below the block threshold, odd, across the
+// block size, longer than a block) is compared with one-at-a-time calls on a
+// twin stream: every variate bit for bit, then the engine state byte for
+// byte and the samplers' records, so a uniform made too many or too few
+// shows even where the variates agree.  The twin's uniforms are counted, and
+// a sampler that takes far more than any regime needs stops the program at
+// once: a fault that loops fails fast instead of hanging.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <bit>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -54,11 +59,44 @@ const std::vector<Sampler>& samplers()
         VX_SAMPLER_FORMS("ERLANG_3", ERLANG, 3),
         VX_SAMPLER_FORMS("CHISQUARE_1", CHISQUARE, 1.0),
         VX_SAMPLER_FORMS("CHISQUARE_5", CHISQUARE, 5.0),
+        VX_SAMPLER_FORMS("BETA_A", BETA, 0.3, 0.6),
+        VX_SAMPLER_FORMS("BETA_BB", BETA, 2.5, 4.0),
+        VX_SAMPLER_FORMS("BETA_BC", BETA, 0.5, 3.0),
+        VX_SAMPLER_FORMS("F_4_7", F, 4.0, 7.0),
+        VX_SAMPLER_FORMS("T_5", T, 5.0),
+        VX_SAMPLER_FORMS("BINOMIAL_inversion", BINOMIAL, 20L, 0.3),
+        VX_SAMPLER_FORMS("BINOMIAL_normal", BINOMIAL, 1000L, 0.4),
+        VX_SAMPLER_FORMS("POISSON_from_zero", POISSON, 3.5),
+        VX_SAMPLER_FORMS("POISSON_from_mode", POISSON, 10.5),
+        VX_SAMPLER_FORMS("POISSON_normal", POISSON, 200.5),
+        VX_SAMPLER_FORMS("NEGBINOMIAL", NEGBINOMIAL, 0.4, 2.5),
+        VX_SAMPLER_FORMS("GEOMETRIC_counting", GEOMETRIC, 0.3),
     };
     return all;
 }
 
 const int64_t kLengths[] = {16, 15, 17, 255, 256, 1001, 4099};
+
+// The twin's rangen: the engine's, counted against a bound no regime comes
+// near (a few dozen uniforms a variate at most, and the attempt bounds).
+double (*gRangen)(void*) = nullptr;
+uint64_t gDraws = 0;
+constexpr uint64_t kDrawBound = 100000000;
+double boundedRangen(void* blob)
+{
+    if (++gDraws > kDrawBound) {
+        std::fprintf(stderr, "more than %llu uniforms for one comparison: a sampler loops\n",
+                     static_cast<unsigned long long>(kDrawBound));
+        std::abort();
+    }
+    return gRangen(blob);
+}
+void bound(MRandPtr q)
+{
+    gRangen = q->rangen;
+    gDraws = 0;
+    q->rangen = boundedRangen;
+}
 
 struct Engine {
     const char* method;
@@ -104,6 +142,12 @@ void expectSameStreams(MRandPtr a, MRandPtr b, const std::string& what)
     ASSERT_EQ(a->BlobSize, b->BlobSize);
     EXPECT_EQ(std::memcmp(a->Blob, b->Blob, a->BlobSize), 0) << what << ": engine state";
     EXPECT_EQ(std::memcmp(&a->gam, &b->gam, sizeof a->gam), 0) << what << ": gamma set-up";
+    EXPECT_EQ(std::memcmp(&a->bet, &b->bet, sizeof a->bet), 0) << what << ": beta set-up";
+    EXPECT_EQ(bitsOf(a->bin.psave), bitsOf(b->bin.psave)) << what;
+    EXPECT_EQ(bitsOf(a->bin.omega), bitsOf(b->bin.omega)) << what;
+    EXPECT_EQ(a->bin.nsave, b->bin.nsave) << what;
+    EXPECT_EQ(bitsOf(a->poi.lambdasave), bitsOf(b->poi.lambdasave)) << what;
+    EXPECT_EQ(bitsOf(a->poi.qm), bitsOf(b->poi.qm)) << what;
     EXPECT_EQ(a->nor.HaveOne, b->nor.HaveOne) << what;
     EXPECT_EQ(bitsOf(a->nor.storedVariate), bitsOf(b->nor.storedVariate)) << what;
 }
@@ -113,21 +157,28 @@ TEST_P(BlockBuffers, EqualOneAtATime)
     for (const Sampler& s : samplers()) {
         auto byBuffer = stream();
         auto byOne = stream();
+        bound(byOne.get());
         // Start the normal family with a deviate cached, then alternate.
         GetOneVariateNORMAL(byBuffer.get());
         GetOneVariateNORMAL(byOne.get());
         for (int64_t n : kLengths) {
+            std::vector<double> want(static_cast<size_t>(n));
+            gDraws = 0;
+            for (double& x : want) x = s.one(byOne.get());
             std::vector<double> buf(static_cast<size_t>(n), -1.0);
             byBuffer->VBuffer = buf.data();
             byBuffer->NBuffer = n;
             ASSERT_EQ(s.fill(byBuffer.get()), 0) << s.name;
-            for (int64_t i = 0; i < n; ++i) {
-                const double x = s.one(byOne.get());
-                ASSERT_EQ(bitsOf(buf[static_cast<size_t>(i)]), bitsOf(x))
-                    << s.name << " length " << n << " #" << i;
-            }
+            for (size_t i = 0; i < want.size(); ++i)
+                ASSERT_EQ(bitsOf(buf[i]), bitsOf(want[i])) << s.name << " length " << n << " #" << i;
             expectSameStreams(byBuffer.get(), byOne.get(), s.name + " length " + std::to_string(n));
             if (::testing::Test::HasFailure()) return;
+        }
+        // No buffer, or no room: status 1, nothing drawn.
+        for (auto [buffer, n] : {std::pair<double*, int64_t>{nullptr, 4}, {&gTable[0], 0}, {&gTable[0], -5}}) {
+            byBuffer->VBuffer = buffer;
+            byBuffer->NBuffer = n;
+            EXPECT_EQ(s.fill(byBuffer.get()), 1) << s.name;
         }
         for (int i = 0; i < 5; ++i)
             ASSERT_EQ(bitsOf(GetOneVariateUNIFORM(byBuffer.get())), bitsOf(GetOneVariateUNIFORM(byOne.get())))
@@ -241,6 +292,33 @@ TEST(BlockBuffersRejections, RejectedWordsAndAttemptsCountAsOneAtATime)
                 ASSERT_EQ(bitsOf(buf[i]), bitsOf(s.one(byOne.get()))) << what << " " << s.name << " #" << i;
             expectSameStreams(byBuffer.get(), byOne.get(), what + " " + s.name);
         }
+    }
+}
+
+// A Twister word that tempers to 0 is skipped: a run of words holding one is
+// made again word by word, one draw per uniform as one at a time.
+TEST(BlockBuffersZeroWord, SkippedInsideARunAsOneAtATime)
+{
+    for (const char* method : {"MT32", "MT1998"}) {
+        auto make = [method] {
+            auto q = std::make_unique<MERSENNE_RAND>();
+            q->UserMethod = const_cast<char*>(method);
+            q->UserSeed = 5;
+            zmrsrnd(q.get());
+            GetOneVariateUNIFORM(q.get()); // the block is made; the next word read is word 1
+            std::vector<uint32_t> words(624);
+            for (uint32_t i = 0; i < 624; ++i) words[i] = i == 7 || i == 300 ? 0 : 0x9E3779B9u * (i + 1);
+            q->rng.zrng_state(q->Blob, reinterpret_cast<uint8_t*>(words.data()), 2496, 0);
+            return q;
+        };
+        auto byBuffer = make(), byOne = make();
+        std::vector<double> buf(1000);
+        byBuffer->VBuffer = buf.data();
+        byBuffer->NBuffer = 1000;
+        ASSERT_EQ(FillTheBufferUNIFORM(byBuffer.get()), 0);
+        for (size_t i = 0; i < buf.size(); ++i)
+            ASSERT_EQ(bitsOf(buf[i]), bitsOf(GetOneVariateUNIFORM(byOne.get()))) << method << " #" << i;
+        expectSameStreams(byBuffer.get(), byOne.get(), method);
     }
 }
 

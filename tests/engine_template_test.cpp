@@ -560,23 +560,6 @@ TEST_F(ImportCase, ThreeBytesZeroFillThenFinaliserChain)
     expectTailAndBeyondKept();
 }
 
-TEST_F(ImportCase, TwelveBytesOverwritesThePartialWord)
-{
-    EXPECT_EQ(q.zrng_state(b.p(), in, 12, 0), 4);
-    EXPECT_EQ(std::memcmp(b.s.area, in, 8), 0);
-    EXPECT_EQ(word(1), zmh3x64(word(0)));
-    for (int k = 2; k < 5; ++k) EXPECT_EQ(word(k), zmh3x64(word(k - 1)));
-    expectTailAndBeyondKept();
-}
-
-TEST_F(ImportCase, TwoWordsChainWithStrideTwo)
-{
-    EXPECT_EQ(q.zrng_state(b.p(), in, 16, 0), 4);
-    EXPECT_EQ(std::memcmp(b.s.area, in, 16), 0);
-    for (int k = 2; k < 5; ++k) EXPECT_EQ(word(k), zmh3x64(word(k - 2))) << k;
-    expectTailAndBeyondKept();
-}
-
 TEST_F(ImportCase, PartialAndRepeat)
 {
     EXPECT_EQ(q.zrng_state(b.p(), in, 12, ZRNG_STATE_PARTIAL), 1);

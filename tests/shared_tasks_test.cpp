@@ -127,6 +127,9 @@ TEST_F(SharedTasks, ClockSeedAndReattachAfterTheReset)
     expectMt64(&a[0], static_cast<uint64_t>(clock));
     expectMt64(&a[1], static_cast<uint64_t>(clock) + 1);
     EXPECT_EQ(detach(), 0);
+    EXPECT_EQ(priv->initialized, 0);
+    EXPECT_EQ(priv->initialSeed, 0);
+    EXPECT_EQ(priv->clockBasedSeed, 0);
 
     // The clock seed was cleared with the rest: base seed 0 now, so element
     // 0 seeds itself from the clock sources and element 1 gets seed 1.

@@ -1,10 +1,6 @@
 // Method selection: every name and alias in any case and with blanks around
 // it, 8-bit and VXChar names, the 16-character limit, the registry default
 // and the MTHYBRID fallback.
-//
-// Engines that are not built yet leave their descriptor empty; their rows
-// check the interim fallback and then skip, so the table tightens by itself
-// as the engines land.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -74,7 +70,7 @@ protected:
 struct Row {
     const char* name;
     Setup engine;
-    VXStatus final; // 0, or 0x8C7FE80C for the engines that never run here
+    VXStatus final; // 0, or ZRNG_S_NO_ENGINE for the engines that never run here
 };
 
 std::ostream& operator<<(std::ostream& os, const Row& r) { return os << r.name; }
@@ -132,10 +128,8 @@ class MethodTable : public ::testing::TestWithParam<Row>, public vxtest::TestHos
 TEST_P(MethodTable, EveryFormOfTheNameSelectsItsEngine)
 {
     const Row& row = GetParam();
-    const ZRNG_S want = direct(row.engine);
-    const bool pending = row.final == 0 && want.zrng_state_size == 0;
-    const VXStatus status = pending ? kNoEngine : row.final;
-    const ZRNG_S expected = pending ? direct(zrnfMTHYBRID) : want;
+    const VXStatus status = row.final;
+    const ZRNG_S expected = direct(row.engine);
 
     const std::string n = row.name;
     // Built with append: g++ 12 warns falsely (-Wrestrict) on operator+ here.
@@ -158,8 +152,6 @@ TEST_P(MethodTable, EveryFormOfTheNameSelectsItsEngine)
     EXPECT_EQ(select8(longer, d, static_cast<int>(n.size())), status);
     EXPECT_TRUE(sameEngine(d, expected));
     EXPECT_EQ(journalCount(), 0u) << journalDump();
-
-    if (pending) GTEST_SKIP() << row.name << ": engine not built yet, MTHYBRID fallback checked";
 }
 
 INSTANTIATE_TEST_SUITE_P(AllNames, MethodTable, ::testing::ValuesIn(kRows),
@@ -264,14 +256,8 @@ TEST_F(MethodSelection, RegistryAliasSelectsItsEngine)
 {
     setText("OSENV.QOR_RNG_METHOD", "pcg");
     ZRNG_S d{};
-    const ZRNG_S pcg = direct(zrnfPCG64I);
-    if (pcg.zrng_state_size == 0) {
-        EXPECT_EQ(zrngmeth(nullptr, 0, &d, 0), kNoEngine);
-        EXPECT_STREQ(d.zrng_name, "MTHYBRID");
-        GTEST_SKIP() << "PCG64I not built yet";
-    }
     EXPECT_EQ(zrngmeth(nullptr, 0, &d, 0), 0);
-    EXPECT_TRUE(sameEngine(d, pcg));
+    EXPECT_TRUE(sameEngine(d, direct(zrnfPCG64I)));
 }
 
 } // namespace

@@ -24,14 +24,6 @@ VxText::VxText(std::string_view utf8)
     units_[n] = 0;
 }
 
-VxText VxText::units(std::vector<VXChar> codeUnits)
-{
-    VxText t;
-    codeUnits.push_back(0);
-    t.units_ = std::move(codeUnits);
-    return t;
-}
-
 std::string toUtf8(const VXChar* text, int length)
 {
     if (!text) return {};
@@ -122,13 +114,6 @@ std::vector<JournalEntry> TestHost::takeJournal()
 {
     std::vector<JournalEntry> out = journal();
     clearJournal();
-    return out;
-}
-
-std::vector<std::string> TestHost::takeJournalTexts()
-{
-    std::vector<std::string> out;
-    for (const JournalEntry& e : takeJournal()) out.push_back(e.text);
     return out;
 }
 

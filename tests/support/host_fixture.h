@@ -38,7 +38,6 @@ std::ostream& operator<<(std::ostream& os, const JournalEntry& e);
 class VxText {
 public:
     explicit VxText(std::string_view utf8 = {});
-    static VxText units(std::vector<VXChar> codeUnits);
     VXChar* data() { return units_.data(); }
     operator VXChar*() { return units_.data(); }
     int length() const { return static_cast<int>(units_.size()) - 1; }
@@ -76,7 +75,6 @@ public:
     /* Journal. */
     std::vector<JournalEntry> journal() const;
     std::vector<JournalEntry> takeJournal(); /* read, then clear */
-    std::vector<std::string> takeJournalTexts(); /* the texts alone, then clear */
     void clearJournal();
     size_t journalCount() const;
     size_t countCode(VXStatus code) const;

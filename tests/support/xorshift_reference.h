@@ -1,15 +1,24 @@
 // The published xorshift and xorgens generators, written from their
-// papers, with the engines' shared seed fill: the independent references of
-// the xorshift engine tests and the floor of their benchmarks.
+// papers, with the engines' shared seed fill (MurmurHash3's finaliser of
+// seed + i): the peers of the engines' known answers (tests/kat_peers.cpp)
+// and the floor of their benchmarks.
 #ifndef VX_TESTS_SUPPORT_XORSHIFT_REFERENCE_H
 #define VX_TESTS_SUPPORT_XORSHIFT_REFERENCE_H
 
 #include <cstddef>
 #include <cstdint>
 
-#include "subs/engines/zmh3x.h"
-
 namespace vxref {
+
+// MurmurHash3's 64-bit finaliser, as published.
+inline uint64_t fmix64(uint64_t k)
+{
+    k ^= k >> 33;
+    k *= 0xff51afd7ed558ccdull;
+    k ^= k >> 33;
+    k *= 0xc4ceb9fe1a85ec53ull;
+    return k ^ (k >> 33);
+}
 
 struct RefXorshift64Star {
     uint64_t x;
@@ -104,7 +113,7 @@ template <size_t N>
 void fill(uint64_t (&s)[N], uint64_t seed)
 {
     s[0] = seed;
-    for (size_t i = 1; i < N; ++i) s[i] = zmh3x64(seed + i);
+    for (size_t i = 1; i < N; ++i) s[i] = fmix64(seed + i);
 }
 
 } // namespace vxref

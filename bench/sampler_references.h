@@ -6,9 +6,8 @@
 // in the same order, and gives the same value bit for bit; exp and pow are
 // the C library's, which the module's guarded vxexp and vxpow call.
 //
-// They serve twice: the identity test replays a sampler's recorded uniforms
-// through them, and the benchmarks run them on an inline MT64 source as the
-// floor a sampler's cost is judged against, the same algorithm with none of
+// The benchmarks run them on an inline MT64 source as the floor a sampler's
+// cost is judged against, the same algorithm with none of
 // the stream's indirection.  Parameters the module rejects, and the degenerate
 // set-ups it answers with its missing value, are outside them.
 //
@@ -17,8 +16,8 @@
 // a caller can build it once outside its loop (hoisted), or hold a Cached<>
 // that compares the parameters on every draw and rebuilds on a change, as
 // the module does with the records of its stream.
-#ifndef VX_TESTS_SUPPORT_SAMPLER_REFERENCES_H
-#define VX_TESTS_SUPPORT_SAMPLER_REFERENCES_H
+#ifndef VX_BENCH_SAMPLER_REFERENCES_H
+#define VX_BENCH_SAMPLER_REFERENCES_H
 
 #include <algorithm>
 #include <cfloat>

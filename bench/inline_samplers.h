@@ -1,15 +1,11 @@
 // The module's samplers on an MT64 stream beside their inline twins: the
-// same algorithm (tests/support/sampler_references.h) on the same uniforms,
-// drawn from an inline MT19937-64 through the conversion the stream's rangen
-// makes, with nothing between the caller and the engine.
-//
-// One table of rows, read by the benchmark that times the twins
-// (bench/samplers_inline_bench.cpp, names dist/<DIST>/<parameters>/... as in
-// bench/distributions_bench.cpp) and by the test that requires the twins to
-// give the module's variates bit for bit (tests/inline_samplers_test.cpp),
-// so what is timed is what was checked.
-#ifndef VX_TESTS_SUPPORT_INLINE_SAMPLERS_H
-#define VX_TESTS_SUPPORT_INLINE_SAMPLERS_H
+// same algorithm (bench/sampler_references.h) on the same uniforms, drawn
+// from an inline MT19937-64 through the conversion the stream's rangen makes,
+// with nothing between the caller and the engine: the floor of the
+// sampler-vs-inline benchmark (bench/samplers_inline_bench.cpp, names
+// dist/<DIST>/<parameters>/... as in bench/distributions_bench.cpp).
+#ifndef VX_BENCH_INLINE_SAMPLERS_H
+#define VX_BENCH_INLINE_SAMPLERS_H
 
 #include <cstdint>
 #include <memory>
