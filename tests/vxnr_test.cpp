@@ -265,6 +265,38 @@ TEST_F(Registry, EveryFunctionTracesOnlyWhileTheDebugEntryExists)
     }
 }
 
+/* Each function asks whether the debug entry exists before anything else,
+ * the setters included, whatever it then traces. */
+TEST_F(Registry, EveryFunctionFirstAsksWhetherTheDebugEntryExists)
+{
+    static std::vector<std::string> firstCalls;
+    static decltype(VXHndl::nameExists) realExists;
+    static bool fresh;
+    VXHndlp h = handle();
+    realExists = h->nameExists;
+    h->nameExists = [](VXHndlp hh, const VXChar* n, VXStrSize l) {
+        if (fresh) firstCalls.push_back(vxtest::toUtf8(n, l) + "/" + std::to_string(l));
+        fresh = false;
+        return realExists(hh, n, l);
+    };
+    VxText name("K"), value("v");
+    VXChar wide[8];
+    char narrow[8];
+    const std::vector<std::function<void()>> calls = {
+        [&] { vxnrtget(name, 0, wide, 8); }, [&] { vxnrcget(name, 0, narrow, 8); },
+        [&] { vxnrlget(name, 0, 1); }, [&] { vxnrdget(name, 0, 1.0); },
+        [&] { vxnrlook(name, 0, 1, VXT("A"), 2, static_cast<VXChar*>(nullptr)); },
+        [&] { vxnrlimit(name, 0, 5); }, [&] { vxnrtset(name, 0, value, 0); },
+        [&] { vxnrlset(name, 0, 3); }, [&] { vxnrdset(name, 0, 0.5); },
+    };
+    for (const auto& call : calls) {
+        fresh = true;
+        call();
+    }
+    h->nameExists = realExists;
+    EXPECT_EQ(firstCalls, std::vector<std::string>(calls.size(), "OSENV.QOR_VXNR_DEBUG/20"));
+}
+
 // ---- fallbacks ---------------------------------------------------------------------------
 
 struct FallbackCase {
