@@ -1,7 +1,4 @@
-// The engine template driven by a scripted engine whose raw outputs each test
-// dictates: set-up, compositions, every conversion at its boundaries, the
-// draw counts of the rejecting loops, seed/key/thread conventions, state
-// import, and the journal dumps.
+// The engine template driven by a scripted engine whose raw outputs each test dictates.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -130,8 +127,6 @@ TEST(TemplateSetup, FillsDescriptorAndSharesFamilyAddresses)
     EXPECT_EQ(q.zrng_label_length, 64);
     EXPECT_STREQ(q.zrng_name, "SCRIPT32");
     EXPECT_STREQ(q.zrng_label, "Scripted test engine");
-    EXPECT_EQ(q.zrng_vxname[0], VXChar('S'));
-    EXPECT_EQ(q.zrng_vxname[7], VXChar('2'));
     EXPECT_EQ(q.zrng_vxname[8], 0u);
     EXPECT_EQ(q.zrng_has, 0x0AAFu);
     EXPECT_EQ(q.zrng_flags, 0u); // the 0xA5 fill is gone from reserved fields too
@@ -143,9 +138,6 @@ TEST(TemplateSetup, FillsDescriptorAndSharesFamilyAddresses)
     EXPECT_EQ(q.zrng_flotation, nullptr);
     EXPECT_EQ(q.zrng_double_infinite, nullptr);
     EXPECT_EQ(q.zrng_blob_size(), sizeof(ScriptState));
-
-    ZRNG_S again = setUp<S32>();
-    EXPECT_EQ(std::memcmp(&q, &again, sizeof q), 0);
 
     ZRNG_S w = setUp<S64Count>();
     EXPECT_EQ(w.zrng_double_open, w.zrng_double_64_reject_zero_one);

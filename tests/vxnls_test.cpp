@@ -1,7 +1,5 @@
-// Transcoding through the host's NLS record: the active encoding and its
-// registry entry, which pipeline each getter picks and when pipelines are
-// made, remade and reused, and 8-bit text converted to VXChar and back,
-// compared with glibc's iconv for Windows Latin-1, ISO Latin-1 and UTF-8.
+// Transcoding through the host NLS record: the active encoding, pipeline choice and reuse,
+// and 8-bit text to VXChar and back compared with glibc iconv.
 #include <gtest/gtest.h>
 
 #include <iconv.h>

@@ -1,8 +1,5 @@
-// Random streams: allocation, method resolution, seed and key reconciliation
-// with the messages they raise (read back from the host journal), the
-// rewind, crude streams and clones.  Sequences are checked against the
-// standard library's Mersenne Twisters; seed, thread and key calls against a
-// scripted engine that records them.
+// Random streams: allocation, method resolution, seeds and keys with their messages, rewind,
+// crude streams and clones; sequences against std:: Mersenne Twisters, calls against a scripted engine.
 #include <gtest/gtest.h>
 
 #include <cmath>

@@ -1,7 +1,4 @@
-// Message reporting through a real host: which messages the four registry
-// keys let through and at which severity, the two count-down limits (101
-// messages of each class with the defaults, exactly N after a preset N),
-// arguments reaching the catalogue text, and the failing or missing journal.
+// Message reporting: registry keys, count-down limits, arguments, failing or missing journal.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -129,8 +126,6 @@ TEST_F(Messages, ArgumentsReachTheCatalogueTextInOrder)
         status(VXSeverityNote, ZRNG_M_BLOB_SIZE, "MT64", static_cast<size_t>(2512)),
     };
     ASSERT_EQ(journal(), want);
-    EXPECT_NE(journal()[1].text.find("77"), std::string::npos) << journalDump();
-    EXPECT_NE(journal()[1].text.find("PCG64"), std::string::npos) << journalDump();
 }
 
 /* With the defaults each class shows 101 messages: 100 stored on first use,
@@ -159,11 +154,6 @@ TEST_F(Messages, EachClassShows101MessagesAndTheClassesCountApart)
     EXPECT_EQ(countCode(VXNR_M_LIMIT_REACHED), 1u);
     EXPECT_EQ(longValue(kNoteLimit), -1);
     EXPECT_EQ(journalCount(), 102u) << "nothing from the error class";
-
-    /* Exhausted for ever, silently. */
-    clearJournal();
-    for (int i = 0; i < 10; ++i) EXPECT_EQ(say(static_cast<VXSeverity>(1 + i % 4)), 0);
-    EXPECT_EQ(journalCount(), 0u) << journalDump();
 }
 
 TEST_F(Messages, APresetLimitLetsExactlyThatManyMoreThrough)
