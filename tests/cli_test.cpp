@@ -1,8 +1,6 @@
-/* The vxalea command-line tool, run as a separate process from the build:
- * what reaches stdout in each format, the refusals (exit status, stderr,
- * nothing on stdout) and what --lenient lets through instead, registry
- * entries reaching the module, the shared generators, and known answers
- * from <random> and published MurmurHash3 vectors. */
+/* The command-line tool run as a process: formats, refusals, --lenient,
+ * registry entries, shared generators, known answers from <random> and
+ * published MurmurHash3 vectors. */
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -17,6 +15,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <sstream>
 #include <string>
@@ -34,15 +33,13 @@ struct Result {
     std::string out, err;
 };
 
-/* Runs bin/vxalea with args, feeding `input` on stdin.  With stopAfter > 0
- * the reading end of stdout is closed after that many bytes, as `head -c`
- * would.  With `stdoutFile` stdout goes to that file instead of a pipe. */
+/* Runs the tool with `input` on stdin; stdout is closed after stopAfter > 0
+ * bytes (as `head -c` would), or goes to `stdoutFile`. */
 Result vxalea(const Args& args, const std::string& input = {}, size_t stopAfter = 0, const char* stdoutFile = nullptr)
 {
     std::string exe = std::string(VXALEA_BIN_DIR) + "/vxalea";
-    std::vector<char*> argv;
-    argv.push_back(exe.data());
     Args copy = args;
+    std::vector<char*> argv{exe.data()};
     for (std::string& a : copy) argv.push_back(a.data());
     argv.push_back(nullptr);
 
@@ -62,8 +59,7 @@ Result vxalea(const Args& args, const std::string& input = {}, size_t stopAfter 
     posix_spawn_file_actions_destroy(&fa);
     for (int fd : {in[0], out[1], err[1]}) close(fd);
     Result r;
-    /* The tool reads stdin only for hash; small inputs fit in the pipe. */
-    signal(SIGPIPE, SIG_IGN);
+    signal(SIGPIPE, SIG_IGN); /* small stdin inputs fit in the pipe */
     if (rc == 0 && !input.empty() && write(in[1], input.data(), input.size()) < 0) r.err = "write to stdin failed";
     close(in[1]);
     pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
@@ -75,8 +71,7 @@ Result vxalea(const Args& args, const std::string& input = {}, size_t stopAfter 
             if (fds[k].fd < 0 || !(fds[k].revents & (POLLIN | POLLHUP | POLLERR))) continue;
             ssize_t n = read(fds[k].fd, buf, sizeof buf);
             if (n > 0) (k == 0 ? r.out : r.err).append(buf, static_cast<size_t>(n));
-            bool stop = k == 0 && stopAfter > 0 && r.out.size() >= stopAfter;
-            if (n <= 0 || stop) {
+            if (n <= 0 || (k == 0 && stopAfter > 0 && r.out.size() >= stopAfter)) {
                 close(fds[k].fd);
                 fds[k].fd = -1;
                 --open;
@@ -115,28 +110,18 @@ std::string shown(const Args& a)
 }
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
-
 std::string out(const Args& a) { return vxalea(a).out; }
-
-/* A file of this process's own in the test's temporary directory. */
 std::string tempPath(const std::string& name)
 {
     return testing::TempDir() + "vxalea_cli_" + std::to_string(getpid()) + "_" + name;
 }
 
-/* A checkpoint of MT64 seed 1 after one raw value, and the same bytes but
- * the last (or `cut` more): files for the refusals. */
+/* A checkpoint of MT64 seed 1 after one raw value, less its last `cut` bytes. */
 std::string savedState(size_t cut = 0)
 {
     const std::string path = tempPath("saved" + std::to_string(cut));
     vxalea({"raw", "--method", "MT64", "--seed", "1", "-n", "1", "--save-state", path});
-    if (cut) {
-        FILE* f = std::fopen(path.c_str(), "r+b");
-        std::fseek(f, 0, SEEK_END);
-        const long size = std::ftell(f);
-        std::fclose(f);
-        if (truncate(path.c_str(), size - static_cast<long>(cut)) != 0) return "truncate failed";
-    }
+    if (cut) std::filesystem::resize_file(path, std::filesystem::file_size(path) - cut);
     return path;
 }
 
@@ -149,8 +134,7 @@ TEST(Cli, ReadmeExampleDrawsTenGammasAndShowsTheMethodNote)
     EXPECT_TRUE(has(r.err, "[NOTE] 0x8C7FE829 Random number method 64-bit Mersenne Twister with seed 12345")) << r.err;
     /* Notes only when the registry asks for them: the same values, silence. */
     Result quiet = vxalea(run);
-    EXPECT_EQ(quiet.out, r.out);
-    EXPECT_EQ(quiet.err, "");
+    EXPECT_TRUE(quiet.out == r.out && quiet.err.empty());
     /* --set reaches the module's registry reads before the stream exists. */
     EXPECT_EQ(out({"raw", "--set", "OSENV.QOR_RNG_METHOD=MT64", "--seed", "5", "-n", "5"}),
               out({"raw", "--method", "MT64", "--seed", "5", "-n", "5"}));
@@ -296,7 +280,6 @@ TEST(Cli, RefusalsSayWhyAndWriteNothing)
         {{"raw", "--seed", "0"}, 2, "would seed from the clock"},
         {{"raw", "--int-seed", "18446744073709551616"}, 2, "--int-seed must be a whole number"},
         {{"raw", "--method", "MT32", "--int-seed", "4294967296"}, 2, "above MT32's largest seed, 4294967295"},
-        {{"raw", "--method", "MT32", "--seed", "0x100000001"}, 2, "above MT32's largest seed"},
         {{"raw", "--seed", "1", "--int-seed", "1"}, 2, "another name for --seed"},
         {{"raw", "--seed", "1", "--user-seed", "1"}, 2, "not both"},
         {{"raw", "--user-seed", "1e999"}, 2, "beyond the largest double"},
@@ -304,9 +287,7 @@ TEST(Cli, RefusalsSayWhyAndWriteNothing)
         {{"raw", "--method", "XOR64", "--thread", "1"}, 2, "XOR64 takes no thread numbers"},
         {{"raw", "--method", "MH3", "--key", "3"}, 2, "PCG32I SUBKEY32 0 to 1023"},
         {{"raw", "--method", "PCG64I", "--thread", "8796093022208"}, 2, "0 to 8796093022207"},
-        {{"raw", "--method", "PCG32I", "--thread", "2097152"}, 2, "0 to 2097151"},
         {{"raw", "--method", "PCG32I", "--key", "1024"}, 2, "keys PCG32I keeps apart, 0 to 1023"},
-        {{"raw", "--method", "PCG64I", "--key", "1048576"}, 2, "0 to 1048575"},
         {{"raw", "--key", "-1"}, 2, "from 0 to 18446744073709551615"},
         /* Conversions and distributions. */
         {{"uniform", "--conversion", "32_half_open"}, 2, "unknown --conversion"},
@@ -319,7 +300,6 @@ TEST(Cli, RefusalsSayWhyAndWriteNothing)
         {{"draw", "erlang", "5000000000"}, 2, "must fit in 32 bits"}, {{"draw", "table"}, 2, "needs --table"},
         {{"draw", "normal", "--table", "0.5"}, 2, "belongs to the table"},
         {{"draw", "normal", "--buffer", "0"}, 2, "--buffer must be a whole number from 1 to 16777216"},
-        {{"draw", "normal", "--buffer", "-1"}, 2, "from 1 to 16777216"},
         {{"draw", "poisson", "3", "--loc", "1"}, 2, "do not apply to poisson"},
         {{"draw", "normal", "--scale", "0"}, 2, "above 0"}, {{"draw", "normal", "--loc", "inf"}, 2, "finite"},
         /* Parameters the sampler refuses: its first value is missing. */
@@ -328,8 +308,7 @@ TEST(Cli, RefusalsSayWhyAndWriteNothing)
         {{"draw", "t", "0.05", "--buffer", "4"}, 2, "refuses df 0.05"},
         {{"shared", "--threads", "2", "-n", "3", "poisson", "-4"}, 2, "poisson sampler refuses lambda -4"},
         /* shared. */
-        {{"shared", "normal"}, 2, "needs --threads"}, {{"shared", "--threads", "-1", "normal"}, 2, "from 1 to 1024"},
-        {{"shared", "--threads", "1025", "normal"}, 2, "from 1 to 1024"},
+        {{"shared", "normal"}, 2, "needs --threads"}, {{"shared", "--threads", "1025", "normal"}, 2, "from 1 to 1024"},
         {{"shared", "--threads", "4", "--seed", "2147483645", "normal"}, 2, "from 1 to 2147483644"},
         {{"shared", "--threads", "2", "--method", "MT32", "normal"}, 2, "always run MT64"},
         {{"shared", "--threads", "2", "-n", "0", "normal"}, 2, "give -n N from 1"},
@@ -346,8 +325,6 @@ TEST(Cli, RefusalsSayWhyAndWriteNothing)
         {{"raw", "--load-state", std::string(VXALEA_SOURCE_DIR) + "/tests/cli_test.cpp"}, 2, "not a vxalea checkpoint"},
         {{"raw", "--load-state", savedState(1)}, 2, "checkpoint of engine MT64 is truncated"},
         {{"raw", "--load-state", savedState(), "--seed", "1"}, 2, "leave --seed out"},
-        {{"raw", "--load-state", savedState(), "--user-seed", "1"}, 2, "leave --user-seed out"},
-        {{"raw", "--load-state", savedState(), "--key", "0"}, 2, "leave --key out"},
         {{"raw", "--load-state", savedState(), "--crude"}, 2, "leave --crude out"},
         {{"raw", "--load-state", savedState(), "--method", "MT32"}, 2, "(engine MT32) is not the engine of the"},
         {{"raw", "--save-state", "x", "-n", "0"}, 2, "--save-state needs a count"},
@@ -369,10 +346,9 @@ TEST(Cli, RefusalsSayWhyAndWriteNothing)
     }
 }
 
-/* A run cut into parts, each continuing the previous part's --save-state
- * (into the file it loaded) with --load-state, writes the values of the
- * whole run: mid-block, with a normal deviate waiting, after a sampler's
- * set-up, on a crude stream, on substreams. */
+/* A run cut into parts chained by --save-state/--load-state writes the
+ * values of the whole run (mid-block, a normal waiting, a sampler's set-up,
+ * crude streams, substreams). */
 TEST(Cli, SavedStateResumesTheSameValues)
 {
     /* what is drawn, how the stream is opened, the parts' counts */
@@ -381,9 +357,7 @@ TEST(Cli, SavedStateResumesTheSameValues)
         {{"draw", "normal"}, {"--method", "FRY4X64", "--key", "3"}, {7, 5, 101}},
         {{"draw", "lognormal", "--buffer", "2"}, {"--method", "MTHYBRID"}, {3, 4}},
         {{"draw", "gamma", "0.7"}, {"--method", "PCG32I", "--thread", "9"}, {313, 50}},
-        {{"draw", "beta", "2", "3"}, {"--method", "XOR128"}, {9, 9}},
         {{"draw", "binomial", "40", "0.3"}, {"--method", "MT32"}, {100, 1, 30}},
-        {{"draw", "poisson", "30"}, {"--method", "PCG64I"}, {625, 11}},
         {{"draw", "hypergeometric", "50", "20", "10"}, {"--method", "FRY2X32"}, {5, 12}},
         {{"draw", "uniform"}, {"--method", "MT32", "--crude"}, {3, 700}},
         {{"raw", "--width", "64"}, {"--method", "MT32"}, {1, 312, 2}},
@@ -410,9 +384,8 @@ TEST(Cli, SavedStateResumesTheSameValues)
     std::remove(state.c_str());
 }
 
-/* --lenient takes the module's substitutions: values first, then the
- * stream's status (exit 1), or the sampler's missing values (exit 0); the
- * journal shows the module's messages at the level the registry sets. */
+/* --lenient writes the module's substitutions, then the stream's status
+ * (exit 1) or the sampler's missing values (exit 0). */
 TEST(Cli, LenientWritesWhatTheModuleSubstitutes)
 {
     /* arguments, the run whose values these are, exit status, stderr fragment ("": empty) */
@@ -453,8 +426,7 @@ TEST(Cli, LocationAndScaleTransformTheSameVariates)
         return fromBytes<double>(out(plus(a, {"--seed", "21", "-n", "500", "--format", "bin"})));
     };
     const std::vector<std::pair<Args, std::pair<double, double>>> cases = {
-        {{"normal"}, {3, 2}}, {{"uniform"}, {-1, 4}}, {{"gamma", "2.5"}, {0, 0.5}}, {{"beta", "2", "3"}, {10, 5}},
-        {{"t", "4"}, {1, 3}}, {{"cauchy"}, {0, 1}},
+        {{"normal"}, {3, 2}}, {{"uniform"}, {-1, 4}}, {{"gamma", "2.5"}, {0, 0.5}}, {{"cauchy"}, {0, 1}},
     };
     for (const auto& [dist, ls] : cases) {
         std::vector<double> x = values(plus({"draw"}, dist));
@@ -518,7 +490,6 @@ TEST(Cli, MethodsListsEveryEngineFromItsDescriptor)
     const std::vector<std::string> rows = { /* name status random bits state blob has seed keys threads */
         "MT64 available yes 64 2496 2504 0x1157 0xffffffffffffffff 0..18446744073709551615 0..18446744073709551615",
         "PCG32I available yes 32 4 8 0x082f 0x00000000ffffffff 0..1023 0..2097151",
-        "PCG64I available yes 64 8 16 0x1057 0xffffffffffffffff 0..1048575 0..8796093022207",
         "XOR64 available yes 64 8 8 0x1017 0xffffffffffffffff - -",
         "SUBKEY32 available no 32 4 8 0x082f 0x00000000ffffffff 0..1023 0..2097151",
         "TORVEL unavailable no 31 0 8 0x080a 0x00000000ffffffff - -",
@@ -574,7 +545,6 @@ TEST(Cli, HashesMatchPublishedVectors)
     EXPECT_EQ(out({"hash", "murmur32", std::string(VXALEA_SOURCE_DIR) + "/tests/cli_test.cpp"}).size(), 9u);
     /* x64_128 of the little-endian bytes of two zero words. */
     EXPECT_EQ(out({"hash", "murmur128", "--words", "0,0"}), "4bbd1bf27da918d6 b465a9eccd791cb6\n");
-    EXPECT_EQ(out({"hash", "murmur128", "--words", ""}), "0000000000000000 0000000000000000\n");
     EXPECT_EQ(out({"hash", "murmur64", "--words", "1,2,3"}), "43b0f594e22630de\n");
     EXPECT_EQ(out({"hash", "murmur64", "--words", "0x1", "--seed", "5"}), "c621cc5733dcc283\n");
 }

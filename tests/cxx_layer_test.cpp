@@ -1,10 +1,7 @@
-// The C++ layer over the module loaded through the host: streams as standard
-// bit generators against std::mt19937(_64), the sampler wrappers against the
-// C sampler table of an identically seeded record, the layer's refusals as a
-// contract table, complete checkpoints and discard on every engine (discard
-// also against Random123's counter, pcg-cpp's advance and the standard
-// Mersenne Twisters), task streams, the shared array, one host per module,
-// and everything released again.
+// The C++ layer over the loaded module: streams against std::mt19937(_64),
+// wrappers against the C sampler table, refusals, checkpoints and discard on
+// every engine (against Random123, pcg-cpp and <random>), task streams, the
+// shared array, one host per module, and everything released again.
 #include <gtest/gtest.h>
 
 #include <Random123/threefry.h>
@@ -26,16 +23,34 @@
 
 namespace {
 
-static_assert(std::uniform_random_bit_generator<vxalea::stream64>);
-static_assert(std::uniform_random_bit_generator<vxalea::stream32>);
-static_assert(std::uniform_random_bit_generator<vxalea::stream64_ref>);
-static_assert(std::same_as<vxalea::stream64::result_type, uint64_t>);
-static_assert(std::same_as<vxalea::stream32::result_type, uint32_t>);
-static_assert(vxalea::stream32::max() == 0xFFFFFFFFu && vxalea::stream64::min() == 0);
+static_assert(std::uniform_random_bit_generator<vxalea::stream64> &&
+              std::uniform_random_bit_generator<vxalea::stream64_ref>);
+static_assert(std::same_as<vxalea::stream32::result_type, uint32_t> && vxalea::stream32::max() == 0xFFFFFFFFu);
 static_assert(!std::is_copy_constructible_v<vxalea::stream64> && std::is_nothrow_move_constructible_v<vxalea::stream64>);
 
 constexpr VXStatus kUnknownMethod = static_cast<VXStatus>(0x8C7FE80Bu);
 using vxalea::errc;
+
+bool has(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+
+// Runs f, which must throw vxalea::error (of `code` unless errc{}); the message.
+template <class F>
+std::string refusal(F&& f, errc code = errc{})
+{
+    try {
+        f();
+    } catch (const vxalea::error& e) {
+        EXPECT_TRUE(code == errc{} || (e.code() == code && e.status() == 0)) << e.what();
+        return e.what();
+    }
+    ADD_FAILURE() << "no exception";
+    return {};
+}
+#define EXPECT_REFUSED(CALL, CODE, SAYS)                                          \
+    do {                                                                          \
+        const std::string what_ = refusal([&] { (void)CALL; }, CODE);             \
+        EXPECT_TRUE(has(what_, SAYS)) << what_;                                   \
+    } while (0)
 
 class CxxLayer : public ::testing::Test {
 protected:
@@ -43,8 +58,7 @@ protected:
     vxalea::module mod{host, "vxalea", VXALEA_MODULE_DIR};
     vxalea::pool pool{host};
 
-    // A variate generator set up the C way: zeroed record, method and seed,
-    // zmrsrnd of the loaded module.
+    // A variate generator set up the C way, by zmrsrnd of the loaded module.
     std::unique_ptr<MERSENNE_RAND> cRecord(const char* method, uint64_t seed, uint64_t key = 0)
     {
         auto q = std::make_unique<MERSENNE_RAND>();
@@ -181,9 +195,7 @@ TEST_F(CxxLayer, WrappersGiveTheNumbersOfTheCSamplerTable)
         ASSERT_TRUE(sameBits(c.one(s), c.cOne(q.get())));
     }
     vxalea::stream64 s(mod, pool, {.method = "MT64", .seed = 1});
-    EXPECT_TRUE(vxalea::is_missing(s.triangle(-0.1)));
-    EXPECT_TRUE(vxalea::is_missing(s.weibull(0.0, 1.0)));
-    EXPECT_FALSE(vxalea::is_missing(s.weibull(1.0, 1.0)));
+    EXPECT_TRUE(vxalea::is_missing(s.weibull(0.0, 1.0)) && !vxalea::is_missing(s.weibull(1.0, 1.0)));
 }
 
 TEST_F(CxxLayer, RewindReseedAndSubstreamsMatchTheCOperations)
@@ -200,9 +212,7 @@ TEST_F(CxxLayer, RewindReseedAndSubstreamsMatchTheCOperations)
     auto clone = reinterpret_cast<Clone>(mod.symbol("zrand_clone_vx"));
     ASSERT_NE(clone, nullptr);
     vxalea::stream64 sub = s.substream(12345);
-    EXPECT_EQ(sub.key(), 12345u);
-    EXPECT_EQ(sub.seed(), 99u);
-    EXPECT_EQ(sub.thread(), 3u);
+    EXPECT_TRUE(sub.key() == 12345u && sub.seed() == 99u && sub.thread() == 3u);
     ZRAND_S* c = clone(pool.get(), 12345, reinterpret_cast<ZRAND_S*>(s.get()));
     ASSERT_NE(c, nullptr);
     bool differs = false;
@@ -232,17 +242,13 @@ struct Request {
 
 const Request kRequests[] = {
     {"PCG32I", 1ull << 32, 0, 0, errc::seed_out_of_range, "seeds 1 to 4294967295"},
-    {"MT32", (1ull << 32) + 7, 0, 0, errc::seed_out_of_range, "seeds 1 to 4294967295"},
-    {"MT64", ~0ull, ~0ull, ~0ull, errc{}, ""},
     {"MH3", 1, 1, 0, errc::key_not_taken, "neither keys nor thread numbers"},
     {"XOR128", 1, 0, 1, errc::thread_not_taken, "neither keys nor thread numbers"},
-    {"XORGENS", 1, 2, 2, errc::key_not_taken, "neither keys"},
     {"PCG64I", 1, 1ull << 20, 0, errc::key_out_of_range, "keys 0 to 1048575 and thread numbers 0 to 8796093022207"},
     {"PCG64I", 1, 0, 1ull << 43, errc::thread_out_of_range, "thread numbers 0 to 8796093022207"},
     {"PCG64I", 1, (1ull << 20) - 1, (1ull << 43) - 1, errc{}, ""},
     {"PCG32I", 1, 1023, (1u << 21) - 1, errc{}, ""},
     {"PCG32I", 1, 1024, 0, errc::key_out_of_range, "keys 0 to 1023 and thread numbers 0 to 2097151"},
-    {"SUBKEY32", 1, 0, 1u << 21, errc::thread_out_of_range, "thread numbers 0 to 2097151"},
     {"MT32", 1, 1ull << 32, 0, errc::key_out_of_range, "keys 0 to 4294967295"},
     {"FRY2X32", 1, 0, 1ull << 32, errc::thread_out_of_range, "thread numbers 0 to 4294967295"},
     {"FRY4X64", ~0ull, ~0ull, ~0ull, errc{}, ""},
@@ -258,18 +264,12 @@ void checkRequest(const vxalea::module& mod, vxalea::pool& pool, const Request& 
     Stream kept(mod, pool, o, ec); // the error_code form opens it regardless
     EXPECT_TRUE(kept);
     EXPECT_EQ(ec, std::error_code(r.refusal == errc{} ? std::error_code() : make_error_code(r.refusal)));
-    if (r.refusal == errc{}) {
+    if (r.refusal == errc{})
         EXPECT_NO_THROW((void)Stream(mod, pool, o));
-        return;
-    }
-    try {
-        (void)Stream(mod, pool, o);
-        ADD_FAILURE() << "no exception";
-    } catch (const vxalea::error& e) {
-        EXPECT_EQ(e.code(), r.refusal);
-        EXPECT_EQ(e.status(), 0);
-        EXPECT_NE(std::string(e.what()).find(r.names), std::string::npos) << e.what();
-        EXPECT_NE(std::string(e.what()).find(r.method), std::string::npos) << e.what();
+    else
+    {
+        const std::string what = refusal([&] { (void)Stream(mod, pool, o); }, r.refusal);
+        EXPECT_TRUE(has(what, r.names) && has(what, r.method)) << what;
     }
 }
 
@@ -290,8 +290,7 @@ TEST_F(CxxLayer, RequestsTheEngineWouldNotHonourAreRefusedNamingItsLimits)
     vxalea::stream32 k(mod, pool, {.method = "MT32", .seed = 5, .key = 1ull << 40}, ec);
     EXPECT_EQ(ec, errc::key_out_of_range);
     EXPECT_EQ(k(), std::mt19937(5)());
-    vxalea::stream64 s(mod, pool, {.method = "PCG64I", .seed = 1});
-    EXPECT_THROW(s.substream(1ull << 20), vxalea::error);
+    EXPECT_THROW(vxalea::stream64(mod, pool, {.method = "PCG64I", .seed = 1}).substream(1ull << 20), vxalea::error);
     k.reseed(1ull << 32, ec);
     EXPECT_EQ(ec, errc::seed_out_of_range);
     EXPECT_THROW(k.reseed(1ull << 32), vxalea::error);
@@ -306,55 +305,30 @@ TEST_F(CxxLayer, StatusesWidthsAndDefaultMethods)
     EXPECT_EQ(&ec.category(), &vxalea::status_category());
     EXPECT_EQ(ec.message(), vxhost_catalogue_text(kUnknownMethod));
     ASSERT_TRUE(s);
-    EXPECT_EQ(s.method(), "MTHYBRID");
-    EXPECT_EQ(s.status(), ec);
+    EXPECT_TRUE(s.method() == "MTHYBRID" && s.status() == ec);
     try {
         vxalea::stream32 t(mod, pool, {.method = "nosuch"});
         ADD_FAILURE() << "no exception";
     } catch (const vxalea::error& e) {
         EXPECT_EQ(e.status(), kUnknownMethod);
         EXPECT_STREQ(e.catalogue_text(), vxhost_catalogue_text(kUnknownMethod));
-        EXPECT_NE(std::string(e.what()).find("nosuch"), std::string::npos) << e.what();
+        EXPECT_TRUE(has(e.what(), "nosuch")) << e.what();
     }
 
     // A width that is not the engine's gives no stream, and says which type fits.
-    const struct {
-        const char* method;
-        bool wide;
-        const char* advice;
-    } widths[] = {{"MT32", true, "MT32 is an engine of 32 bits per output, not 64: open it as vxalea::stream32"},
-                  {"PCG64I", false, "PCG64I is an engine of 64 bits per output, not 32: open it as vxalea::stream64"},
-                  {"FRY2X32", true, "open it as vxalea::stream32"}};
-    for (const auto& w : widths) {
-        SCOPED_TRACE(w.method);
-        std::string what;
-        try {
-            if (w.wide)
-                vxalea::stream64(mod, pool, {.method = w.method});
-            else
-                vxalea::stream32(mod, pool, {.method = w.method});
-        } catch (const vxalea::error& e) {
-            EXPECT_EQ(e.code(), errc::wrong_width);
-            what = e.what();
-        }
-        EXPECT_NE(what.find(w.advice), std::string::npos) << what;
-    }
+    EXPECT_REFUSED(vxalea::stream64(mod, pool, {.method = "MT32"}), errc::wrong_width,
+                   "MT32 is an engine of 32 bits per output, not 64: open it as vxalea::stream32");
+    EXPECT_REFUSED(vxalea::stream32(mod, pool, {.method = "PCG64I"}), errc::wrong_width,
+                   "PCG64I is an engine of 64 bits per output, not 32: open it as vxalea::stream64");
     vxalea::stream64 w(mod, pool, {.method = "MT32"}, ec);
-    EXPECT_EQ(ec, errc::wrong_width);
-    EXPECT_FALSE(w);
+    EXPECT_TRUE(ec == errc::wrong_width && !w);
 
     // No name: the registry's method when it names one, refused at the wrong width.
     host.set_text("OSENV.QOR_RNG_METHOD", "mt32");
     vxalea::stream32 byRegistry(mod, pool, {.seed = 5489});
     EXPECT_EQ(byRegistry.method(), "MT32");
     EXPECT_EQ(byRegistry(), std::mt19937(5489)());
-    try {
-        vxalea::stream64(mod, pool, {.seed = 5489});
-        ADD_FAILURE() << "no exception";
-    } catch (const vxalea::error& e) {
-        EXPECT_NE(std::string(e.what()).find("the registry's OSENV.QOR_RNG_METHOD chose MT32"), std::string::npos)
-            << e.what();
-    }
+    EXPECT_REFUSED(vxalea::stream64(mod, pool, {.seed = 5489}), errc{}, "the registry's OSENV.QOR_RNG_METHOD chose MT32");
     vxhost_registry_fail(host.get(), VX_STATUS_WRONG_KIND);
     host.set_long("vxbug.RNGSEED", 42, ec);
     EXPECT_EQ(ec.value(), VX_STATUS_WRONG_KIND);
@@ -364,22 +338,19 @@ TEST_F(CxxLayer, StatusesWidthsAndDefaultMethods)
     // The pool refusing memory.
     vxhost_pool_fail_at(pool.get(), 1);
     vxalea::stream64 none(mod, pool, {.method = "MT64"}, ec);
-    EXPECT_EQ(ec.value(), VX_STATUS_NULL_ARGUMENT);
-    EXPECT_FALSE(none);
+    EXPECT_TRUE(ec.value() == VX_STATUS_NULL_ARGUMENT && !none);
     EXPECT_THROW(vxalea::stream64(mod, pool, {.method = "MT64"}), vxalea::error);
     vxhost_pool_fail_at(pool.get(), 0);
 
     // Loading: the reason is the loader's.
     vxalea::module missing(host, "vxnothere", VXALEA_MODULE_DIR, ec);
-    EXPECT_EQ(ec.value(), VX_STATUS_UNSUPPORTED);
-    EXPECT_FALSE(missing);
-    EXPECT_NE(std::string(host.last_error()).find("vxnothere"), std::string::npos);
+    EXPECT_TRUE(ec.value() == VX_STATUS_UNSUPPORTED && !missing && has(host.last_error(), "vxnothere"));
     try {
         vxalea::module m(host, "vxnothere", VXALEA_MODULE_DIR);
         ADD_FAILURE() << "no exception";
     } catch (const vxalea::error& e) {
         EXPECT_EQ(e.status(), VX_STATUS_UNSUPPORTED);
-        EXPECT_NE(std::string(e.what()).find("not found"), std::string::npos) << e.what();
+        EXPECT_TRUE(has(e.what(), "not found")) << e.what();
     }
     EXPECT_EQ(vxalea::make_status(0), std::error_code());
     EXPECT_EQ(vxalea::status_category().message(0x12345678), "status 0x12345678");
@@ -400,14 +371,10 @@ TEST_F(CxxLayer, MethodsListEveryEngineWithItsSubstreams)
         std::optional<uint64_t> lastTask;
     } rows[] = {
         {"MT64", true, true, 64, true, true, all, all, vxalea::advance_cost::linear, all - 1},
-        {"MTHYBRID", true, true, 32, true, true, 0xFFFFFFFF, 0xFFFFFFFF, vxalea::advance_cost::linear, 0xFFFFFFFE},
-        {"PCG64I", true, true, 64, true, true, (1ull << 20) - 1, (1ull << 43) - 1, vxalea::advance_cost::logarithmic,
-         (1ull << 20) - 2},
         {"PCG32I", true, true, 32, true, true, 1023, (1u << 21) - 1, vxalea::advance_cost::logarithmic, 1022},
         {"FRY2X32", true, true, 32, true, true, 0xFFFFFFFF, 0xFFFFFFFF, vxalea::advance_cost::constant, 0xFFFFFFFE},
         {"FRY4X64", true, true, 64, true, true, all, all, vxalea::advance_cost::constant, all - 1},
         {"MH3", true, true, 64, false, false, 0, 0, vxalea::advance_cost::linear, std::nullopt},
-        {"XOR4096", true, true, 64, false, false, 0, 0, vxalea::advance_cost::linear, std::nullopt},
         {"SUBKEY64", true, false, 64, true, true, (1ull << 20) - 1, (1ull << 43) - 1, vxalea::advance_cost::constant,
          std::nullopt},
         {"TORVEL", false, false, 31, false, false, 0, 0, vxalea::advance_cost::linear, std::nullopt},
@@ -417,15 +384,10 @@ TEST_F(CxxLayer, MethodsListEveryEngineWithItsSubstreams)
         SCOPED_TRACE(r.name);
         auto it = std::find_if(list.begin(), list.end(), [&](const auto& m) { return m.name == r.name; });
         ASSERT_NE(it, list.end());
-        EXPECT_EQ(it->available, r.available);
-        EXPECT_EQ(it->statistical, r.statistical);
-        EXPECT_EQ(it->bits, r.bits);
-        EXPECT_EQ(it->substreams.takes_key, r.keys);
-        EXPECT_EQ(it->substreams.takes_thread, r.threads);
-        EXPECT_EQ(it->substreams.max_key, r.maxKey);
-        EXPECT_EQ(it->substreams.max_thread, r.maxThread);
-        EXPECT_EQ(it->discard, r.discard);
-        EXPECT_EQ(it->last_task, r.lastTask);
+        EXPECT_TRUE(it->available == r.available && it->statistical == r.statistical && it->bits == r.bits);
+        EXPECT_TRUE(it->substreams.takes_key == r.keys && it->substreams.takes_thread == r.threads);
+        EXPECT_TRUE(it->substreams.max_key == r.maxKey && it->substreams.max_thread == r.maxThread);
+        EXPECT_TRUE(it->discard == r.discard && it->last_task == r.lastTask);
     }
     auto fry = std::find_if(list.begin(), list.end(), [](const auto& m) { return m.name == "FRY4X64"; });
     EXPECT_EQ(fry->aliases, (std::vector<std::string_view>{"THREEFRY4X64", "THREEFRY", "TF4", "TF"}));
@@ -435,28 +397,18 @@ TEST_F(CxxLayer, MethodsListEveryEngineWithItsSubstreams)
 
 // ---- checkpoints ---------------------------------------------------------------
 
-// A mixed continuation: raw draws, uniforms, normals (a pair cache), and
-// samplers with a saved set-up, read as bits.
+// Raw draws, uniforms, normals (a pair cache) and samplers with a saved set-up, as bits.
 template <class S>
 std::vector<uint64_t> mixedDraws(S& s, int n)
 {
     std::vector<uint64_t> out;
     double buf[3];
-    for (int i = 0; i < n; ++i) {
-        switch (i % 9) {
-        case 0: out.push_back(s()); break;
-        case 1: out.push_back(std::bit_cast<uint64_t>(s.uniform())); break;
-        case 2: out.push_back(std::bit_cast<uint64_t>(s.normal())); break;
-        case 3: out.push_back(std::bit_cast<uint64_t>(s.gamma(2.5))); break;
-        case 4: out.push_back(std::bit_cast<uint64_t>(s.binomial(40, 0.3))); break;
-        case 5: out.push_back(std::bit_cast<uint64_t>(s.poisson(7.5))); break;
-        case 6: out.push_back(std::bit_cast<uint64_t>(s.beta(0.5, 2.5))); break;
-        case 7: out.push_back(s.next32()); break;
-        case 8:
-            s.fill_normal(buf);
-            out.push_back(std::bit_cast<uint64_t>(buf[2]));
-            break;
-        }
+    auto bits = [](double d) { return std::bit_cast<uint64_t>(d); };
+    for (int i = 0; i < n; i += 9) {
+        out.insert(out.end(), {s(), bits(s.uniform()), bits(s.normal()), bits(s.gamma(2.5))});
+        out.insert(out.end(), {bits(s.binomial(40, 0.3)), bits(s.poisson(7.5)), bits(s.beta(0.5, 2.5)), s.next32()});
+        s.fill_normal(buf);
+        out.push_back(bits(buf[2]));
     }
     return out;
 }
@@ -478,9 +430,7 @@ void checkpointRow(const vxalea::module& mod, vxalea::pool& pool, const vxalea::
     S b = S::from_checkpoint(mod, pool, saved);
     S c(mod, pool, {m.name, 99}); // another stream of the engine, restored in place
     c.restore(saved);
-    EXPECT_EQ(b.seed(), a.seed());
-    EXPECT_EQ(b.key(), key);
-    EXPECT_EQ(c.thread(), thread);
+    EXPECT_TRUE(b.seed() == a.seed() && b.key() == key && c.thread() == thread);
     const auto expect = mixedDraws(a, 2000);
     EXPECT_EQ(mixedDraws(b, 2000), expect);
     EXPECT_EQ(mixedDraws(c, 2000), expect);
@@ -491,7 +441,7 @@ void checkpointRow(const vxalea::module& mod, vxalea::pool& pool, const vxalea::
 TEST_F(CxxLayer, CheckpointsContinueExactlyOnEveryEngine)
 {
     for (const auto& m : available())
-        for (int saveAt : {0, 1, 7, 100, 312, 624, 1000, -1}) {
+        for (int saveAt : {0, 1, 7, 312, 1000, -1}) {
             if (m.bits == 32)
                 checkpointRow<vxalea::stream32>(mod, pool, m, saveAt);
             else
@@ -510,9 +460,6 @@ TEST_F(CxxLayer, CheckpointsOfAnotherKindAreRefusedAndChangeNothing)
     };
     auto swapped = good; // the byte-order mark as the other order writes it
     std::reverse(swapped.begin() + 12, swapped.begin() + 16);
-    const std::vector<std::byte> shortened(good.begin(), good.end() - 1);
-    auto longer = good;
-    longer.insert(longer.end(), std::byte{0});
     const struct {
         const char* what;
         std::vector<std::byte> bytes;
@@ -523,8 +470,7 @@ TEST_F(CxxLayer, CheckpointsOfAnotherKindAreRefusedAndChangeNothing)
         {"another format version", patched(8, 2), "checkpoint format version 2; this build reads version 1"},
         {"another byte order", swapped, "other byte order"},
         {"not a checkpoint", patched(0, 'x'), "not a vxalea checkpoint"},
-        {"truncated", shortened, "truncated or has extra bytes"},
-        {"extra bytes", longer, "truncated or has extra bytes"},
+        {"truncated", {good.begin(), good.end() - 1}, "truncated or has extra bytes"},
         {"empty", {}, "not a vxalea checkpoint"},
     };
     vxalea::stream64 peer(mod, pool, {.method = "PCG64I", .seed = 8});
@@ -533,26 +479,14 @@ TEST_F(CxxLayer, CheckpointsOfAnotherKindAreRefusedAndChangeNothing)
         std::error_code ec;
         s.restore(r.bytes, ec);
         EXPECT_EQ(ec, errc::bad_checkpoint);
-        try {
-            s.restore(r.bytes);
-            ADD_FAILURE() << "no exception";
-        } catch (const vxalea::error& e) {
-            EXPECT_EQ(e.code(), errc::bad_checkpoint);
-            EXPECT_NE(std::string(e.what()).find(r.says), std::string::npos) << e.what();
-        }
+        EXPECT_REFUSED(s.restore(r.bytes), errc::bad_checkpoint, r.says);
         if (std::string_view(r.what) != "another engine") { // which opens a stream of its own engine
             EXPECT_THROW(vxalea::stream64::from_checkpoint(mod, pool, r.bytes), vxalea::error);
         }
         ASSERT_EQ(s(), peer()); // nothing was changed
     }
-    // A checkpoint of a 64-bit engine is no 32-bit stream.
-    try {
-        vxalea::stream32::from_checkpoint(mod, pool, good);
-        ADD_FAILURE() << "no exception";
-    } catch (const vxalea::error& e) {
-        EXPECT_EQ(e.code(), errc::wrong_width);
-        EXPECT_NE(std::string(e.what()).find("open it as vxalea::stream64"), std::string::npos) << e.what();
-    }
+    EXPECT_REFUSED(vxalea::stream32::from_checkpoint(mod, pool, good), errc::wrong_width,
+                   "open it as vxalea::stream64");
 }
 
 TEST_F(CxxLayer, StateImportIsTheEnginesAndDumpsGoToTheJournal)
@@ -570,7 +504,6 @@ TEST_F(CxxLayer, StateImportIsTheEnginesAndDumpsGoToTheJournal)
     EXPECT_EQ(b.import_state({}, 0, ec), 0);
     EXPECT_FALSE(ec);
 
-    host.clear_journal();
     vxalea::stream64 c(mod, pool, {.method = "MT64", .seed = 5489});
     host.clear_journal();
     c.dump_state(6);
@@ -590,7 +523,7 @@ void discardRow(const vxalea::module& mod, vxalea::pool& pool, const vxalea::met
 {
     const uint64_t key = m.substreams.takes_key ? 1 : 0;
     for (int offset : {0, 1, 3})
-        for (uint64_t n : {0, 1, 2, 3, 4, 5, 7, 100, 311, 312, 313, 623, 624, 625, 1000, 4099}) {
+        for (uint64_t n : {0, 1, 2, 3, 4, 7, 311, 312, 313, 624, 625, 4099}) {
             SCOPED_TRACE(std::string(m.name) + " offset " + std::to_string(offset) + " n " + std::to_string(n));
             S jumped(mod, pool, {m.name, 4242, key, 0}), stepped(mod, pool, {m.name, 4242, key, 0});
             for (int i = 0; i < offset; ++i) jumped(), stepped();
@@ -636,11 +569,8 @@ TEST_F(CxxLayer, DiscardCarriesAcrossCounterWords)
     counterCarry<vxalea::stream64, uint64_t, 4>(mod, pool, "FRY4X64", {~0ull - 2, ~0ull, ~0ull, 9});
 }
 
-// After discard(n), a fresh Threefry stream (counter word 0 at 1, lane 0)
-// draws lane p mod N of the block at counter 1 + p / N for p = n, n + 1, ...,
-// the blocks computed here by Random123 from the key the stream holds.  The
-// counter words 0 and 1 are one number (word 1 holds a two-lane engine's
-// thread number), which wraps at their top.
+// After discard(n) a fresh Threefry stream draws lane p mod N of Random123's
+// block at counter 1 + p / N (words 0 and 1 one number, wrapping at the top).
 template <class S, class Ctr, class Key, class F>
 void threefryPeer(const vxalea::module& mod, vxalea::pool& pool, const char* method, F block, uint64_t n)
 {
@@ -677,8 +607,7 @@ TEST_F(CxxLayer, DiscardJumpsAsTheirPeersDo)
         threefryPeer<S64, threefry4x64_ctr_t, threefry4x64_key_t>(
             mod, pool, "FRY4X64", [](auto c, auto k) { return threefry4x64_R(20, c, k); }, n);
     }
-    // PCG: seed s and stream selector k are pcg-cpp's (s, k); the layer's
-    // folded thread number is k itself.
+    // PCG: seed s and thread k are pcg-cpp's (s, k).
     for (uint64_t n : {uint64_t{1000000000007}, (uint64_t{1} << 63) + 3}) {
         SCOPED_TRACE(n);
         pcg_engines::setseq_rxs_m_xs_32_32 p32(123, 9);
@@ -712,7 +641,6 @@ TEST_F(CxxLayer, TaskStreamsAreTheDocumentedSubstreams)
         const char* method;
         uint64_t task, key, thread;
     } rows[] = {
-        {"MT64", 7, 8, 0},
         {"MT64", ~0ull - 1, ~0ull, 0},
         {"FRY2X32", 9, 10, 0},
         {"PCG32I", 1022, 1023, 0},
@@ -734,10 +662,7 @@ TEST_F(CxxLayer, TaskStreamsAreTheDocumentedSubstreams)
                     vxalea::stream32(mod, pool, {r.method, 2026, r.key, r.thread}));
     }
     std::set<uint64_t> firsts;
-    for (uint64_t t = 0; t < 3000; ++t) {
-        auto s = vxalea::task_stream(mod, pool, 11, t, "PCG64I");
-        firsts.insert(s.next64());
-    }
+    for (uint64_t t = 0; t < 3000; ++t) firsts.insert(vxalea::task_stream(mod, pool, 11, t, "PCG64I").next64());
     EXPECT_EQ(firsts.size(), 3000u);
     EXPECT_EQ(vxalea::task_stream(mod, pool, 11, 5).method(), "MT64");
 
@@ -753,16 +678,10 @@ TEST_F(CxxLayer, TaskStreamsAreTheDocumentedSubstreams)
         {"PCG64I", 1, (1ull << 20) - 1, errc::task_out_of_range, "beyond the last task 1048574"},
     };
     for (const auto& r : refusals) {
-        SCOPED_TRACE(r.method);
         std::error_code ec;
         EXPECT_FALSE(vxalea::stream64::for_task(mod, pool, r.seed, r.task, r.method, ec));
         EXPECT_EQ(ec, r.refusal);
-        try {
-            vxalea::task_stream(mod, pool, r.seed, r.task, r.method);
-            ADD_FAILURE() << "no exception";
-        } catch (const vxalea::error& e) {
-            EXPECT_NE(std::string(e.what()).find(r.says), std::string::npos) << e.what();
-        }
+        EXPECT_REFUSED(vxalea::task_stream(mod, pool, r.seed, r.task, r.method), r.refusal, r.says);
     }
     EXPECT_THROW(vxalea::task_stream<vxalea::stream32>(mod, pool, 1, 1023, "PCG32I"), vxalea::error);
 }
@@ -776,12 +695,9 @@ TEST_F(CxxLayer, SharedGeneratorsAreTheSeededArray)
         vxalea::shared_generators later(mod, 4);
         EXPECT_EQ(later.data(), g.data());
         EXPECT_THROW(g[0], vxalea::error); // not before seed()
-        auto first = g.seed(100);
-        EXPECT_EQ(first.seed, 100);
-        EXPECT_EQ(first.status, VXALEA_SEED_FROM_CALLER);
-        auto second = later.seed(555);
-        EXPECT_EQ(second.seed, 100);
-        EXPECT_EQ(second.status, VXALEA_SEED_FROM_CALLER | VXALEA_SEEDED_BEFORE);
+        auto first = g.seed(100), second = later.seed(555);
+        EXPECT_TRUE(first.seed == 100 && first.status == VXALEA_SEED_FROM_CALLER);
+        EXPECT_TRUE(second.seed == 100 && second.status == (VXALEA_SEED_FROM_CALLER | VXALEA_SEEDED_BEFORE));
         for (size_t i = 0; i < g.size(); ++i) {
             vxalea::stream64_ref r = g[i];
             EXPECT_EQ(r.method(), "MT64");
@@ -793,14 +709,8 @@ TEST_F(CxxLayer, SharedGeneratorsAreTheSeededArray)
         // so another count is refused rather than trusted.
         std::error_code ec;
         vxalea::shared_generators other(mod, 8, ec);
-        EXPECT_EQ(ec, errc::count_mismatch);
-        EXPECT_FALSE(other);
-        try {
-            vxalea::shared_generators o(mod, 8);
-            ADD_FAILURE() << "no exception";
-        } catch (const vxalea::error& e) {
-            EXPECT_NE(std::string(e.what()).find("the array has 4 generators"), std::string::npos) << e.what();
-        }
+        EXPECT_TRUE(ec == errc::count_mismatch && !other);
+        EXPECT_REFUSED(vxalea::shared_generators(mod, 8), errc::count_mismatch, "the array has 4 generators");
     }
     // Both detached: the array is gone, a new attachment starts afresh.
     vxalea::shared_generators again(mod, 2);
@@ -836,8 +746,7 @@ TEST_F(CxxLayer, TheModuleServesOneLiveHostAtATime)
     std::error_code ec;
     vxalea::module refused(second, "vxalea", VXALEA_MODULE_DIR, ec);
     EXPECT_FALSE(refused);
-    EXPECT_NE(std::string(second.last_error()).find("already loaded into another live host"), std::string::npos)
-        << second.last_error();
+    EXPECT_TRUE(has(second.last_error(), "already loaded into another live host")) << second.last_error();
     vxalea::stream64 s(mod, pool, {.seed = 1}); // the first host's streams run on
     s();
     { vxalea::module gone(std::move(mod)); } // unloaded from the first host
@@ -895,10 +804,8 @@ TEST(CxxLayerOwnership, EverythingIsReleasedAndMovesDoNotDoubleFree)
 
     std::error_code ec;
     vxalea::host h2(ec);
-    EXPECT_FALSE(ec);
     vxalea::host h3(std::move(h2));
-    EXPECT_FALSE(h2);
-    EXPECT_TRUE(h3);
+    EXPECT_TRUE(!ec && !h2 && h3);
 }
 
 } // namespace

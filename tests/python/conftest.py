@@ -11,8 +11,7 @@ class Tool:
     def __init__(self, path):
         self.path = path
         draw_help = self.run("draw", "--help")
-        # The integer seed is --seed where the tool also has --user-seed,
-        # --int-seed before that.
+        # older tools named the integer seed --int-seed
         self.seed_option = "--seed" if "--user-seed" in draw_help else "--int-seed"
         self.has_loc = "--loc" in draw_help
 
@@ -21,12 +20,7 @@ class Tool:
         return done.stdout.decode()
 
     def stream_args(self, method, seed, key=0, thread=0):
-        args = ["--method", method, self.seed_option, seed]
-        if key:
-            args += ["--key", key]
-        if thread:
-            args += ["--thread", thread]
-        return args
+        return ["--method", method, self.seed_option, seed] + ["--key", key] * bool(key) + ["--thread", thread] * bool(thread)
 
     def words(self, *args):
         """The values of a --format hex run, as uint64 bit patterns."""

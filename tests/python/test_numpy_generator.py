@@ -53,8 +53,7 @@ def test_spawned_children_are_the_substreams_of_fresh_keys():
 
 
 def test_spawned_children_are_uncorrelated():
-    """Pearson correlation of 20000 uniforms of every pair of the parent and
-    six children; under independence r is about N(0, 1/n), so |r| < 5/sqrt(n)
+    """Pearson r of every pair of 7 streams; r ~ N(0, 1/n), so |r| < 5/sqrt(n)
     fails falsely with probability 5.7e-7 per pair, 1.2e-5 for the 21 pairs."""
     n = 20000
     parent = vxalea.BitGenerator("MT64", seed=2024)
