@@ -52,6 +52,16 @@ std::string refusal(F&& f, errc code = errc{})
         EXPECT_TRUE(has(what_, SAYS)) << what_;                                   \
     } while (0)
 
+// Calls f with the stream type of an engine of `bits` bits per output.
+template <class F>
+void byWidth(uint32_t bits, F&& f)
+{
+    if (bits == 32)
+        f(std::type_identity<vxalea::stream32>{});
+    else
+        f(std::type_identity<vxalea::stream64>{});
+}
+
 class CxxLayer : public ::testing::Test {
 protected:
     vxalea::host host;
@@ -81,10 +91,8 @@ TEST_F(CxxLayer, StreamsAreTheStandardMersenneTwistersForStdAlgorithms)
 {
     vxalea::stream64 s64(mod, pool, {.seed = 5489}); // stream64's own engine, MT64
     vxalea::stream32 s32(mod, pool, {.method = "mt32", .seed = 5489});
-    EXPECT_EQ(s64.method(), "MT64");
-    EXPECT_EQ(s32.method(), "MT32");
+    EXPECT_TRUE(s64.method() == "MT64" && s32.method() == "MT32" && !s64.status());
     EXPECT_EQ(vxalea::stream32(mod, pool, {.seed = 1}).method(), "MTHYBRID");
-    EXPECT_FALSE(s64.status());
     std::mt19937_64 p64(5489);
     std::mt19937 p32(5489);
     EXPECT_EQ(s64(), 14514284786278117030ull);
@@ -94,9 +102,9 @@ TEST_F(CxxLayer, StreamsAreTheStandardMersenneTwistersForStdAlgorithms)
 
     // The standard algorithms consume only operator(), min() and max(), so
     // they give exactly what they give on the standard engines.
-    std::vector<int> a(500), b(500);
+    std::vector<int> a(500);
     std::iota(a.begin(), a.end(), 0);
-    b = a;
+    std::vector<int> b = a;
     std::shuffle(a.begin(), a.end(), s64);
     std::shuffle(b.begin(), b.end(), p64);
     EXPECT_EQ(a, b);
@@ -109,13 +117,10 @@ TEST_F(CxxLayer, StreamsAreTheStandardMersenneTwistersForStdAlgorithms)
 
     // The raw entries of the other width follow the descriptor's rules.
     std::mt19937 q32(77);
-    s32.reseed(77);
-    uint64_t joined = s32.next64();
-    uint64_t hi = q32();
+    s32.reseed(77), s64.reseed(77);
+    const uint64_t joined = s32.next64(), hi = q32();
     EXPECT_EQ(joined, (hi << 32) | q32());
-    std::mt19937_64 q64(77);
-    s64.reseed(77);
-    EXPECT_EQ(s64.next32(), static_cast<uint32_t>(q64() >> 32));
+    EXPECT_EQ(s64.next32(), static_cast<uint32_t>(std::mt19937_64(77)() >> 32));
 }
 
 // One sampler call in both forms: the wrapper on a stream, the table entry
@@ -140,27 +145,16 @@ std::vector<SamplerCase> samplerCases()
                 [](S s, B b) { s.fill_##CALL(b __VA_OPT__(, ) __VA_ARGS__); },                  \
                 [](MRandPtr q) { return q->FillTheBuffer##NAME CARGS; }}
     return {
-        VX_CASE(UNIFORM, uniform, (q)),
-        VX_CASE(NORMAL, normal, (q)),
-        VX_CASE(LOGNORMAL, lognormal, (q)),
-        VX_CASE(EXPONENTIAL, exponential, (q)),
-        VX_CASE(CAUCHY, cauchy, (q)),
-        VX_CASE(GAMMA, gamma, (q, 2.5), 2.5),
-        VX_CASE(ERLANG, erlang, (q, 3), 3),
-        VX_CASE(CHISQUARE, chisquare, (q, 4.5), 4.5),
-        VX_CASE(BETA, beta, (q, 0.5, 2.5), 0.5, 2.5),
-        VX_CASE(F, f, (q, 3.0, 7.0), 3.0, 7.0),
-        VX_CASE(T, t, (q, 5.0), 5.0),
-        VX_CASE(WEIBULL, weibull, (q, 1.5, 2.0), 1.5, 2.0),
-        VX_CASE(TRIANGLE, triangle, (q, 0.3), 0.3),
-        VX_CASE(BERNOULLI, bernoulli, (q, 0.25), 0.25),
-        VX_CASE(BINOMIAL, binomial, (q, 400L, 0.3), 400L, 0.3),
-        VX_CASE(POISSON, poisson, (q, 10.5), 10.5),
-        VX_CASE(GEOMETRIC, geometric, (q, 0.2), 0.2),
-        VX_CASE(NEGBINOMIAL, negbinomial, (q, 0.4, 3.0), 0.4, 3.0),
+        VX_CASE(UNIFORM, uniform, (q)), VX_CASE(NORMAL, normal, (q)), VX_CASE(LOGNORMAL, lognormal, (q)),
+        VX_CASE(EXPONENTIAL, exponential, (q)), VX_CASE(CAUCHY, cauchy, (q)), VX_CASE(GAMMA, gamma, (q, 2.5), 2.5),
+        VX_CASE(ERLANG, erlang, (q, 3), 3), VX_CASE(CHISQUARE, chisquare, (q, 4.5), 4.5),
+        VX_CASE(BETA, beta, (q, 0.5, 2.5), 0.5, 2.5), VX_CASE(F, f, (q, 3.0, 7.0), 3.0, 7.0),
+        VX_CASE(T, t, (q, 5.0), 5.0), VX_CASE(WEIBULL, weibull, (q, 1.5, 2.0), 1.5, 2.0),
+        VX_CASE(TRIANGLE, triangle, (q, 0.3), 0.3), VX_CASE(BERNOULLI, bernoulli, (q, 0.25), 0.25),
+        VX_CASE(BINOMIAL, binomial, (q, 400L, 0.3), 400L, 0.3), VX_CASE(POISSON, poisson, (q, 10.5), 10.5),
+        VX_CASE(GEOMETRIC, geometric, (q, 0.2), 0.2), VX_CASE(NEGBINOMIAL, negbinomial, (q, 0.4, 3.0), 0.4, 3.0),
         VX_CASE(HYPERGEOMETRIC, hypergeometric, (q, 50L, 20L, 10L), 50L, 20L, 10L),
-        // Rejected parameters come back as the missing value in both forms.
-        VX_CASE(TRIANGLE, triangle, (q, 1.5), 1.5),
+        VX_CASE(TRIANGLE, triangle, (q, 1.5), 1.5), // refused: the missing value in both forms
         SamplerCase{"TABLE", [](S s) { return s.table(kTable); },
                     [](MRandPtr q) { return q->GetOneVariateTABLE(q, 3, const_cast<double*>(kTable)); },
                     [](S s, B b) { s.fill_table(b, kTable); },
@@ -182,14 +176,11 @@ TEST_F(CxxLayer, WrappersGiveTheNumbersOfTheCSamplerTable)
         for (int i = 0; i < 25; ++i) ASSERT_TRUE(sameBits(c.one(s), c.cOne(q.get()))) << i;
         std::vector<double> mine(37), theirs(37);
         c.fill(s, mine);
-        q->VBuffer = theirs.data();
-        q->NBuffer = 37;
+        q->VBuffer = theirs.data(), q->NBuffer = 37;
         ASSERT_EQ(c.cFill(q.get()), 0);
-        q->VBuffer = nullptr;
-        q->NBuffer = 0;
+        q->VBuffer = nullptr, q->NBuffer = 0;
         for (int i = 0; i < 37; ++i) ASSERT_TRUE(sameBits(mine[i], theirs[i])) << i;
-        EXPECT_EQ(s.get()->VBuffer, nullptr);
-        EXPECT_EQ(s.get()->NBuffer, 0);
+        EXPECT_TRUE(s.get()->VBuffer == nullptr && s.get()->NBuffer == 0);
         for (int i = 0; i < 10; ++i) ASSERT_TRUE(sameBits(c.one(s), c.cOne(q.get()))) << i;
         c.fill(s, {}); // an empty span draws nothing
         ASSERT_TRUE(sameBits(c.one(s), c.cOne(q.get())));
@@ -254,35 +245,27 @@ const Request kRequests[] = {
     {"FRY4X64", ~0ull, ~0ull, ~0ull, errc{}, ""},
 };
 
-template <class Stream>
-void checkRequest(const vxalea::module& mod, vxalea::pool& pool, const Request& r)
-{
-    SCOPED_TRACE(std::string(r.method) + " seed " + std::to_string(r.seed) + " key " + std::to_string(r.key) +
-                 " thread " + std::to_string(r.thread));
-    const vxalea::stream_options o{r.method, r.seed, r.key, r.thread};
-    std::error_code ec;
-    Stream kept(mod, pool, o, ec); // the error_code form opens it regardless
-    EXPECT_TRUE(kept);
-    EXPECT_EQ(ec, std::error_code(r.refusal == errc{} ? std::error_code() : make_error_code(r.refusal)));
-    if (r.refusal == errc{})
-        EXPECT_NO_THROW((void)Stream(mod, pool, o));
-    else
-    {
-        const std::string what = refusal([&] { (void)Stream(mod, pool, o); }, r.refusal);
-        EXPECT_TRUE(has(what, r.names) && has(what, r.method)) << what;
-    }
-}
-
 TEST_F(CxxLayer, RequestsTheEngineWouldNotHonourAreRefusedNamingItsLimits)
 {
     const auto list = vxalea::methods(mod);
     for (const Request& r : kRequests) {
+        SCOPED_TRACE(std::string(r.method) + " seed " + std::to_string(r.seed) + " key " + std::to_string(r.key) +
+                     " thread " + std::to_string(r.thread));
         auto m = std::find_if(list.begin(), list.end(), [&](const auto& i) { return i.name == r.method; });
         ASSERT_NE(m, list.end());
-        if (m->bits == 32)
-            checkRequest<vxalea::stream32>(mod, pool, r);
-        else
-            checkRequest<vxalea::stream64>(mod, pool, r);
+        byWidth(m->bits, [&]<class S>(std::type_identity<S>) {
+            const vxalea::stream_options o{r.method, r.seed, r.key, r.thread};
+            std::error_code ec;
+            S kept(mod, pool, o, ec); // the error_code form opens it regardless
+            EXPECT_TRUE(kept);
+            EXPECT_EQ(ec, r.refusal == errc{} ? std::error_code() : make_error_code(r.refusal));
+            if (r.refusal == errc{}) {
+                EXPECT_NO_THROW((void)S(mod, pool, o));
+                return;
+            }
+            const std::string what = refusal([&] { (void)S(mod, pool, o); }, r.refusal);
+            EXPECT_TRUE(has(what, r.names) && has(what, r.method)) << what;
+        });
     }
     // Kept despite the refusal, the stream runs as C would run it: MT32
     // leaves a key above its maximum unapplied.
@@ -328,7 +311,8 @@ TEST_F(CxxLayer, StatusesWidthsAndDefaultMethods)
     vxalea::stream32 byRegistry(mod, pool, {.seed = 5489});
     EXPECT_EQ(byRegistry.method(), "MT32");
     EXPECT_EQ(byRegistry(), std::mt19937(5489)());
-    EXPECT_REFUSED(vxalea::stream64(mod, pool, {.seed = 5489}), errc{}, "the registry's OSENV.QOR_RNG_METHOD chose MT32");
+    EXPECT_REFUSED(vxalea::stream64(mod, pool, {.seed = 5489}), errc{},
+                   "the registry's OSENV.QOR_RNG_METHOD chose MT32");
     vxhost_registry_fail(host.get(), VX_STATUS_WRONG_KIND);
     host.set_long("vxbug.RNGSEED", 42, ec);
     EXPECT_EQ(ec.value(), VX_STATUS_WRONG_KIND);
@@ -413,40 +397,32 @@ std::vector<uint64_t> mixedDraws(S& s, int n)
     return out;
 }
 
-template <class S>
-void checkpointRow(const vxalea::module& mod, vxalea::pool& pool, const vxalea::method_info& m, int saveAt)
-{
-    const bool normals = saveAt < 0;
-    SCOPED_TRACE(std::string(m.name) + (normals ? " after 3 normals" : " after " + std::to_string(saveAt)));
-    const uint64_t key = m.substreams.takes_key ? std::min<uint64_t>(3, m.substreams.max_key) : 0;
-    const uint64_t thread = m.substreams.takes_thread ? 5 : 0;
-    S a(mod, pool, {m.name, 20260101, key, thread});
-    for (int i = 0; i < (normals ? 101 : saveAt); ++i) a();
-    if (normals) {
-        a.normal(), a.normal(), a.normal(); // one deviate of a pair waits
-        a.gamma(2.5), a.binomial(40, 0.3), a.beta(0.5, 2.5);
-    }
-    const std::vector<std::byte> saved = a.checkpoint();
-    S b = S::from_checkpoint(mod, pool, saved);
-    S c(mod, pool, {m.name, 99}); // another stream of the engine, restored in place
-    c.restore(saved);
-    EXPECT_TRUE(b.seed() == a.seed() && b.key() == key && c.thread() == thread);
-    const auto expect = mixedDraws(a, 2000);
-    EXPECT_EQ(mixedDraws(b, 2000), expect);
-    EXPECT_EQ(mixedDraws(c, 2000), expect);
-    a.rewind(), b.rewind(); // the seed, key and thread came along
-    for (int i = 0; i < 10; ++i) ASSERT_EQ(a(), b());
-}
-
 TEST_F(CxxLayer, CheckpointsContinueExactlyOnEveryEngine)
 {
     for (const auto& m : available())
-        for (int saveAt : {0, 1, 7, 312, 1000, -1}) {
-            if (m.bits == 32)
-                checkpointRow<vxalea::stream32>(mod, pool, m, saveAt);
-            else
-                checkpointRow<vxalea::stream64>(mod, pool, m, saveAt);
-        }
+        for (int saveAt : {0, 1, 7, 312, 1000, -1})
+            byWidth(m.bits, [&]<class S>(std::type_identity<S>) {
+                const bool normals = saveAt < 0;
+                SCOPED_TRACE(std::string(m.name) + (normals ? " after 3 normals" : " after " + std::to_string(saveAt)));
+                const uint64_t key = m.substreams.takes_key ? std::min<uint64_t>(3, m.substreams.max_key) : 0;
+                const uint64_t thread = m.substreams.takes_thread ? 5 : 0;
+                S a(mod, pool, {m.name, 20260101, key, thread});
+                for (int i = 0; i < (normals ? 101 : saveAt); ++i) a();
+                if (normals) {
+                    a.normal(), a.normal(), a.normal(); // one deviate of a pair waits
+                    a.gamma(2.5), a.binomial(40, 0.3), a.beta(0.5, 2.5);
+                }
+                const std::vector<std::byte> saved = a.checkpoint();
+                S b = S::from_checkpoint(mod, pool, saved);
+                S c(mod, pool, {m.name, 99}); // another stream of the engine, restored in place
+                c.restore(saved);
+                EXPECT_TRUE(b.seed() == a.seed() && b.key() == key && c.thread() == thread);
+                const auto expect = mixedDraws(a, 2000);
+                EXPECT_EQ(mixedDraws(b, 2000), expect);
+                EXPECT_EQ(mixedDraws(c, 2000), expect);
+                a.rewind(), b.rewind(); // the seed, key and thread came along
+                for (int i = 0; i < 10; ++i) ASSERT_EQ(a(), b());
+            });
 }
 
 TEST_F(CxxLayer, CheckpointsOfAnotherKindAreRefusedAndChangeNothing)
@@ -518,55 +494,44 @@ TEST_F(CxxLayer, StateImportIsTheEnginesAndDumpsGoToTheJournal)
 
 // ---- discard -------------------------------------------------------------------
 
-template <class S>
-void discardRow(const vxalea::module& mod, vxalea::pool& pool, const vxalea::method_info& m)
+// Two equal streams, after `offset` draws and `prepare` on each: discard(n)
+// on one is n draws on the other.
+template <class S, class P>
+void discardIsStepping(const vxalea::module& mod, vxalea::pool& pool, const vxalea::stream_options& o, int offset,
+                       uint64_t n, P prepare)
 {
-    const uint64_t key = m.substreams.takes_key ? 1 : 0;
-    for (int offset : {0, 1, 3})
-        for (uint64_t n : {0, 1, 2, 3, 4, 7, 311, 312, 313, 624, 625, 4099}) {
-            SCOPED_TRACE(std::string(m.name) + " offset " + std::to_string(offset) + " n " + std::to_string(n));
-            S jumped(mod, pool, {m.name, 4242, key, 0}), stepped(mod, pool, {m.name, 4242, key, 0});
-            for (int i = 0; i < offset; ++i) jumped(), stepped();
-            jumped.discard(n);
-            for (uint64_t i = 0; i < n; ++i) stepped();
-            for (int i = 0; i < 20; ++i) ASSERT_EQ(jumped(), stepped()) << i;
-        }
+    SCOPED_TRACE(std::string(o.method) + " offset " + std::to_string(offset) + " n " + std::to_string(n));
+    S jumped(mod, pool, o), stepped(mod, pool, o);
+    for (int i = 0; i < offset; ++i) jumped(), stepped();
+    prepare(jumped), prepare(stepped);
+    jumped.discard(n);
+    for (uint64_t i = 0; i < n; ++i) stepped();
+    for (int i = 0; i < 20; ++i) ASSERT_EQ(jumped(), stepped()) << i;
 }
 
 TEST_F(CxxLayer, DiscardEqualsSteppingOnEveryEngine)
 {
-    for (const auto& m : available()) {
-        if (m.bits == 32)
-            discardRow<vxalea::stream32>(mod, pool, m);
-        else
-            discardRow<vxalea::stream64>(mod, pool, m);
-    }
-}
-
-// Counters next to a carry, imported into a fresh stream or into one whose
-// buffered block is half used (the leftover lanes are the old counter's).
-template <class S, class W, size_t N>
-void counterCarry(const vxalea::module& mod, vxalea::pool& pool, const char* method, std::array<W, N> ctr)
-{
+    for (const auto& m : available())
+        for (int offset : {0, 1, 3})
+            for (uint64_t n : {0, 1, 2, 3, 4, 7, 311, 312, 313, 624, 625, 4099})
+                byWidth(m.bits, [&]<class S>(std::type_identity<S>) {
+                    discardIsStepping<S>(mod, pool, {m.name, 4242, m.substreams.takes_key ? 1u : 0u}, offset, n,
+                                         [](S&) {});
+                });
+    // Counters next to a carry, imported into a fresh stream or into one whose
+    // buffered block is half used (the leftover lanes are the old counter's).
+    const std::array<uint32_t, 2> c2x32{0xFFFFFFFDu, 7};
+    const std::array<uint64_t, 2> c2x64{~0ull - 2, 7};
+    const std::array<uint64_t, 4> c4x64{~0ull - 2, ~0ull, ~0ull, 9};
+    auto importing = [](const auto& ctr) {
+        return [&ctr](auto& s) { ASSERT_EQ(s.import_state(std::as_bytes(std::span(ctr))), 2); };
+    };
     for (int offset : {0, 1})
         for (uint64_t n = 0; n < 20; ++n) {
-            SCOPED_TRACE(std::string(method) + " offset " + std::to_string(offset) + " n " + std::to_string(n));
-            S jumped(mod, pool, {method, 9}), stepped(mod, pool, {method, 9});
-            for (int i = 0; i < offset; ++i) jumped(), stepped();
-            const auto bytes = std::as_bytes(std::span(ctr));
-            ASSERT_EQ(jumped.import_state(bytes), 2);
-            ASSERT_EQ(stepped.import_state(bytes), 2);
-            jumped.discard(n);
-            for (uint64_t i = 0; i < n; ++i) stepped();
-            for (int i = 0; i < 12; ++i) ASSERT_EQ(jumped(), stepped()) << i;
+            discardIsStepping<vxalea::stream32>(mod, pool, {"FRY2X32", 9}, offset, n, importing(c2x32));
+            discardIsStepping<vxalea::stream64>(mod, pool, {"FRY2X64", 9}, offset, n, importing(c2x64));
+            discardIsStepping<vxalea::stream64>(mod, pool, {"FRY4X64", 9}, offset, n, importing(c4x64));
         }
-}
-
-TEST_F(CxxLayer, DiscardCarriesAcrossCounterWords)
-{
-    counterCarry<vxalea::stream32, uint32_t, 2>(mod, pool, "FRY2X32", {0xFFFFFFFDu, 7});
-    counterCarry<vxalea::stream64, uint64_t, 2>(mod, pool, "FRY2X64", {~0ull - 2, 7});
-    counterCarry<vxalea::stream64, uint64_t, 4>(mod, pool, "FRY4X64", {~0ull - 2, ~0ull, ~0ull, 9});
 }
 
 // After discard(n) a fresh Threefry stream draws lane p mod N of Random123's
