@@ -3,10 +3,7 @@
  * published MurmurHash3 vectors. */
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,13 +13,13 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -33,54 +30,44 @@ struct Result {
     std::string out, err;
 };
 
-/* Runs the tool with `input` on stdin; stdout is closed after stopAfter > 0
- * bytes (as `head -c` would), or goes to `stdoutFile`. */
+std::string tempPath(const std::string& name)
+{
+    return testing::TempDir() + "vxalea_cli_" + std::to_string(getpid()) + "_" + name;
+}
+
+std::string quoted(const std::string& s)
+{
+    std::string q = "'";
+    for (char c : s) c == '\'' ? q.append("'\\''") : q.append(1, c);
+    return q.append(1, '\'');
+}
+
+std::string slurp(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+/* Runs the tool with `input` on stdin; the reader of stdout goes away after
+ * stopAfter > 0 bytes (as `head -c` does), or stdout goes to `stdoutFile`. */
 Result vxalea(const Args& args, const std::string& input = {}, size_t stopAfter = 0, const char* stdoutFile = nullptr)
 {
-    std::string exe = std::string(VXALEA_BIN_DIR) + "/vxalea";
-    Args copy = args;
-    std::vector<char*> argv{exe.data()};
-    for (std::string& a : copy) argv.push_back(a.data());
-    argv.push_back(nullptr);
-
-    int in[2], out[2], err[2];
-    if (pipe(in) || pipe(out) || pipe(err)) return {};
-    posix_spawn_file_actions_t fa;
-    posix_spawn_file_actions_init(&fa);
-    posix_spawn_file_actions_adddup2(&fa, in[0], 0);
-    if (stdoutFile)
-        posix_spawn_file_actions_addopen(&fa, 1, stdoutFile, O_WRONLY, 0);
-    else
-        posix_spawn_file_actions_adddup2(&fa, out[1], 1);
-    posix_spawn_file_actions_adddup2(&fa, err[1], 2);
-    for (int fd : {in[0], in[1], out[0], out[1], err[0], err[1]}) posix_spawn_file_actions_addclose(&fa, fd);
-    pid_t pid = 0;
-    int rc = posix_spawn(&pid, exe.c_str(), &fa, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&fa);
-    for (int fd : {in[0], out[1], err[1]}) close(fd);
+    const std::string in = tempPath("stdin"), err = tempPath("stderr");
+    std::ofstream(in, std::ios::binary) << input;
+    std::string cmd = quoted(std::string(VXALEA_BIN_DIR) + "/vxalea");
+    for (const std::string& a : args) cmd.append(1, ' ').append(quoted(a));
+    cmd.append(" <").append(quoted(in)).append(" 2>").append(quoted(err));
+    if (stdoutFile) cmd.append(" >").append(quoted(stdoutFile));
+    if (stopAfter) cmd += " | head -c " + std::to_string(stopAfter);
+    signal(SIGPIPE, SIG_IGN); /* the tool sees a closed reader as EPIPE */
+    FILE* p = popen(("exec bash -c " + quoted(cmd + "; exit ${PIPESTATUS[0]}")).c_str(), "r");
     Result r;
-    signal(SIGPIPE, SIG_IGN); /* small stdin inputs fit in the pipe */
-    if (rc == 0 && !input.empty() && write(in[1], input.data(), input.size()) < 0) r.err = "write to stdin failed";
-    close(in[1]);
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    int open = 2;
     char buf[65536];
-    while (open > 0) {
-        if (poll(fds, 2, -1) < 0) break;
-        for (int k = 0; k < 2; ++k) {
-            if (fds[k].fd < 0 || !(fds[k].revents & (POLLIN | POLLHUP | POLLERR))) continue;
-            ssize_t n = read(fds[k].fd, buf, sizeof buf);
-            if (n > 0) (k == 0 ? r.out : r.err).append(buf, static_cast<size_t>(n));
-            if (n <= 0 || (k == 0 && stopAfter > 0 && r.out.size() >= stopAfter)) {
-                close(fds[k].fd);
-                fds[k].fd = -1;
-                --open;
-            }
-        }
-    }
-    int ws = 0;
-    if (rc != 0 || waitpid(pid, &ws, 0) != pid) return {-1, "", "cannot run " + exe};
-    r.status = WIFEXITED(ws) ? WEXITSTATUS(ws) : -1;
+    for (size_t n; p && (n = std::fread(buf, 1, sizeof buf, p)) > 0;) r.out.append(buf, n);
+    const int ws = p ? pclose(p) : -1;
+    r.status = WIFEXITED(ws) && WEXITSTATUS(ws) < 128 ? WEXITSTATUS(ws) : -1;
+    r.err = slurp(err);
+    std::remove(in.c_str()), std::remove(err.c_str());
     return r;
 }
 
@@ -111,10 +98,6 @@ std::string shown(const Args& a)
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 std::string out(const Args& a) { return vxalea(a).out; }
-std::string tempPath(const std::string& name)
-{
-    return testing::TempDir() + "vxalea_cli_" + std::to_string(getpid()) + "_" + name;
-}
 
 /* A checkpoint of MT64 seed 1 after one raw value, less its last `cut` bytes. */
 std::string savedState(size_t cut = 0)
