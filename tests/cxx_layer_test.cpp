@@ -281,11 +281,9 @@ TEST_F(CxxLayer, StatusesWidthsAndDefaultMethods)
     // An unknown name still gives a working stream (MTHYBRID), with the code.
     std::error_code ec;
     vxalea::stream32 s(mod, pool, {.method = "  nosuch  ", .seed = 5}, ec);
-    EXPECT_EQ(ec.value(), kUnknownMethod);
-    EXPECT_EQ(&ec.category(), &vxalea::status_category());
+    EXPECT_TRUE(ec.value() == kUnknownMethod && &ec.category() == &vxalea::status_category());
     EXPECT_EQ(ec.message(), vxhost_catalogue_text(kUnknownMethod));
-    ASSERT_TRUE(s);
-    EXPECT_TRUE(s.method() == "MTHYBRID" && s.status() == ec);
+    EXPECT_TRUE(s && s.method() == "MTHYBRID" && s.status() == ec);
     try {
         vxalea::stream32 t(mod, pool, {.method = "nosuch"});
         ADD_FAILURE() << "no exception";
@@ -306,8 +304,7 @@ TEST_F(CxxLayer, StatusesWidthsAndDefaultMethods)
     // No name: the registry's method when it names one, refused at the wrong width.
     host.set_text("OSENV.QOR_RNG_METHOD", "mt32");
     vxalea::stream32 byRegistry(mod, pool, {.seed = 5489});
-    EXPECT_EQ(byRegistry.method(), "MT32");
-    EXPECT_EQ(byRegistry(), std::mt19937(5489)());
+    EXPECT_TRUE(byRegistry.method() == "MT32" && byRegistry() == std::mt19937(5489)());
     EXPECT_REFUSED(vxalea::stream64(mod, pool, {.seed = 5489}), errc{},
                    "the registry's OSENV.QOR_RNG_METHOD chose MT32");
     vxhost_registry_fail(host.get(), VX_STATUS_WRONG_KIND);
@@ -327,8 +324,7 @@ TEST_F(CxxLayer, StatusesWidthsAndDefaultMethods)
     vxalea::module missing(host, "vxnothere", VXALEA_MODULE_DIR, ec);
     EXPECT_TRUE(ec.value() == VX_STATUS_UNSUPPORTED && !missing && has(host.last_error(), "vxnothere"));
     EXPECT_REFUSED(vxalea::module(host, "vxnothere", VXALEA_MODULE_DIR), errc{}, "not found");
-    EXPECT_EQ(vxalea::make_status(0), std::error_code());
-    EXPECT_EQ(vxalea::status_category().message(0x12345678), "status 0x12345678");
+    EXPECT_TRUE(!vxalea::make_status(0) && vxalea::status_category().message(0x12345678) == "status 0x12345678");
 }
 
 TEST_F(CxxLayer, MethodsListEveryEngineWithItsSubstreams)
@@ -347,7 +343,6 @@ TEST_F(CxxLayer, MethodsListEveryEngineWithItsSubstreams)
     } rows[] = {
         {"MT64", true, true, 64, true, true, all, all, vxalea::advance_cost::linear, all - 1},
         {"PCG32I", true, true, 32, true, true, 1023, (1u << 21) - 1, vxalea::advance_cost::logarithmic, 1022},
-        {"FRY2X32", true, true, 32, true, true, 0xFFFFFFFF, 0xFFFFFFFF, vxalea::advance_cost::constant, 0xFFFFFFFE},
         {"FRY4X64", true, true, 64, true, true, all, all, vxalea::advance_cost::constant, all - 1},
         {"MH3", true, true, 64, false, false, 0, 0, vxalea::advance_cost::linear, std::nullopt},
         {"SUBKEY64", true, false, 64, true, true, (1ull << 20) - 1, (1ull << 43) - 1, vxalea::advance_cost::constant,
@@ -369,8 +364,6 @@ TEST_F(CxxLayer, MethodsListEveryEngineWithItsSubstreams)
     EXPECT_EQ(fry->label, "64-bit Random123 4x64-bit Threefry");
     EXPECT_EQ(fry->blob_size, 104u);
 }
-
-// ---- checkpoints ---------------------------------------------------------------
 
 // Raw draws, uniforms, normals (a pair cache) and samplers with a saved set-up, as bits.
 template <class S>
@@ -420,13 +413,7 @@ TEST_F(CxxLayer, CheckpointsOfAnotherKindAreRefusedAndChangeNothing)
 {
     vxalea::stream64 s(mod, pool, {.method = "PCG64I", .seed = 8});
     const std::vector<std::byte> good = s.checkpoint();
-    auto patched = [&](size_t at, uint8_t value) {
-        auto b = good;
-        b[at] = std::byte{value};
-        return b;
-    };
-    auto swapped = good; // the byte-order mark as the other order writes it
-    std::reverse(swapped.begin() + 12, swapped.begin() + 16);
+    // The format's own refusals are the Python package's table; here the ways into a stream.
     const struct {
         const char* what;
         std::vector<std::byte> bytes;
@@ -434,9 +421,6 @@ TEST_F(CxxLayer, CheckpointsOfAnotherKindAreRefusedAndChangeNothing)
     } rows[] = {
         {"another engine", vxalea::stream64(mod, pool, {.method = "MT64", .seed = 1}).checkpoint(),
          "a checkpoint of engine MT64 cannot be restored into a stream of PCG64I"},
-        {"another format version", patched(8, 2), "checkpoint format version 2; this build reads version 1"},
-        {"another byte order", swapped, "other byte order"},
-        {"not a checkpoint", patched(0, 'x'), "not a vxalea checkpoint"},
         {"truncated", {good.begin(), good.end() - 1}, "truncated or has extra bytes"},
         {"empty", {}, "not a vxalea checkpoint"},
     };
@@ -460,7 +444,7 @@ TEST_F(CxxLayer, StateImportIsTheEnginesAndDumpsGoToTheJournal)
 {
     vxalea::stream64 a(mod, pool, {.method = "MT64", .seed = 31337});
     for (int i = 0; i < 312; ++i) a(); // a whole block: the read position is back at its end
-    std::vector<std::byte> saved(a.state().begin(), a.state().end());
+    const std::vector<std::byte> saved(a.state().begin(), a.state().end());
     ASSERT_EQ(saved.size(), 2496u);
     vxalea::stream64 b(mod, pool, {.method = "MT64", .seed = 1});
     EXPECT_EQ(b.import_state(saved), 2);
@@ -468,8 +452,7 @@ TEST_F(CxxLayer, StateImportIsTheEnginesAndDumpsGoToTheJournal)
     // Twelve bytes: word 0 kept, the rest hashed from it.
     EXPECT_EQ(b.import_state(std::span(saved).first(12)), 4);
     std::error_code ec;
-    EXPECT_EQ(b.import_state({}, 0, ec), 0);
-    EXPECT_FALSE(ec);
+    EXPECT_TRUE(b.import_state({}, 0, ec) == 0 && !ec);
 
     vxalea::stream64 c(mod, pool, {.method = "MT64", .seed = 5489});
     host.clear_journal();
@@ -482,8 +465,6 @@ TEST_F(CxxLayer, StateImportIsTheEnginesAndDumpsGoToTheJournal)
     EXPECT_EQ(host.journal(0).text.substr(0, std::strlen(expect)), expect);
     EXPECT_EQ(host.journal(2).text, "        Further elements omitted.");
 }
-
-// ---- discard -------------------------------------------------------------------
 
 // Two equal streams, after `offset` draws and `prepare` on each: discard(n)
 // on one is n draws on the other.
@@ -582,8 +563,6 @@ TEST_F(CxxLayer, DiscardJumpsAsTheirPeersDo)
     for (int i = 0; i < 5; ++i) ASSERT_TRUE(s64() == m64() && s32() == m32()) << i;
 }
 
-// ---- tasks ----------------------------------------------------------------------
-
 TEST_F(CxxLayer, TaskStreamsAreTheDocumentedSubstreams)
 {
     // task t: key t + 1, thread 0.
@@ -624,8 +603,6 @@ TEST_F(CxxLayer, TaskStreamsAreTheDocumentedSubstreams)
     }
     EXPECT_THROW(vxalea::task_stream<vxalea::stream32>(mod, pool, 1, 1023, "PCG32I"), vxalea::error);
 }
-
-// ---- the shared array and the one host -----------------------------------------------
 
 TEST_F(CxxLayer, SharedGeneratorsAreTheSeededArray)
 {
