@@ -67,23 +67,11 @@ protected:
     vxalea::host host;
     vxalea::module mod{host, "vxalea", VXALEA_MODULE_DIR};
     vxalea::pool pool{host};
-
-    // A variate generator set up the C way, by zmrsrnd of the loaded module.
-    std::unique_ptr<MERSENNE_RAND> cRecord(const char* method, uint64_t seed, uint64_t key = 0)
-    {
-        auto q = std::make_unique<MERSENNE_RAND>();
-        q->UserMethod = const_cast<char*>(method);
-        q->Seed = seed;
-        q->Key = key;
-        EXPECT_EQ(mod.functions().zmrsrnd(q.get()), 0);
-        return q;
-    }
     std::vector<vxalea::method_info> available()
     {
-        std::vector<vxalea::method_info> out;
-        for (auto& m : vxalea::methods(mod))
-            if (m.available) out.push_back(m);
-        return out;
+        auto all = vxalea::methods(mod);
+        std::erase_if(all, [](const auto& m) { return !m.available; });
+        return all;
     }
 };
 
@@ -120,8 +108,7 @@ TEST_F(CxxLayer, StreamsAreTheStandardMersenneTwistersForStdAlgorithms)
     EXPECT_EQ(s64.next32(), static_cast<uint32_t>(std::mt19937_64(77)() >> 32));
 }
 
-// One sampler call in both forms: the wrapper on a stream, the table entry
-// (or its buffer form) on the C record.
+// One sampler in both forms: the wrapper on a stream, the table entry (or its buffer form) on the C record.
 struct SamplerCase {
     const char* name;
     std::function<double(vxalea::stream64&)> one;
@@ -167,9 +154,10 @@ TEST_F(CxxLayer, WrappersGiveTheNumbersOfTheCSamplerTable)
     for (const SamplerCase& c : samplerCases()) {
         SCOPED_TRACE(c.name);
         vxalea::stream64 s(mod, pool, {.method = "MT64", .seed = 20261206});
-        auto q = cRecord("MT64", 20261206);
-        // Single variates, then a buffer (odd length, so a cached normal
-        // crosses into the next call), then single variates again.
+        auto q = std::make_unique<MERSENNE_RAND>(); // the same, set up the C way
+        q->UserMethod = const_cast<char*>("MT64"), q->Seed = 20261206;
+        ASSERT_EQ(mod.functions().zmrsrnd(q.get()), 0);
+        // Single variates, an odd-length buffer (a cached normal crosses over), single variates again.
         for (int i = 0; i < 25; ++i) ASSERT_TRUE(sameBits(c.one(s), c.cOne(q.get()))) << i;
         std::vector<double> mine(37), theirs(37);
         c.fill(s, mine);
