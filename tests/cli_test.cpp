@@ -394,28 +394,6 @@ TEST(Cli, LenientWritesWhatTheModuleSubstitutes)
               "fffffe0000000000\nfffffe0000000000\n");
 }
 
-/* --loc L --scale S: L + S x of the same x, exp(L + S z) for the lognormal;
- * without them the sampler's own values. */
-TEST(Cli, LocationAndScaleTransformTheSameVariates)
-{
-    auto values = [](const Args& a) { return bin<double>(plus(a, {"--seed", "21", "-n", "500"})); };
-    const std::vector<std::pair<Args, std::pair<double, double>>> cases = {
-        {{"normal"}, {3, 2}}, {{"uniform"}, {-1, 4}}, {{"gamma", "2.5"}, {0, 0.5}}, {{"cauchy"}, {0, 1}},
-    };
-    for (const auto& [dist, ls] : cases) {
-        std::vector<double> x = values(plus({"draw"}, dist));
-        std::vector<double> y = values(
-            plus(plus({"draw"}, dist), {"--loc", std::to_string(ls.first), "--scale", std::to_string(ls.second)}));
-        ASSERT_EQ(x.size() + y.size(), 1000u) << dist[0];
-        for (size_t i = 0; i < x.size(); ++i) ASSERT_EQ(y[i], ls.first + ls.second * x[i]) << dist[0] << " " << i;
-    }
-    std::vector<double> z = values({"draw", "normal"}), plain = values({"draw", "lognormal"});
-    std::vector<double> logn = values({"draw", "lognormal", "--loc", "1", "--scale", "0.25"});
-    ASSERT_EQ(z.size() + plain.size() + logn.size(), 1500u);
-    for (size_t i = 0; i < z.size(); ++i)
-        ASSERT_TRUE(logn[i] == std::exp(1 + 0.25 * z[i]) && plain[i] == std::exp(z[i])) << i;
-}
-
 /* One note on stderr where the sampler approximates or loses precision (none
  * with --quiet); the boundaries are the samplers' regime switches. */
 TEST(Cli, ApproximateRegimesGetOneNote)
@@ -477,7 +455,6 @@ TEST(Cli, MethodsListsEveryEngineFromItsDescriptor)
     const std::string json = out({"methods", "--json"});
     EXPECT_EQ(lines(json).size(), 21u);
     EXPECT_TRUE(has(json, "{\"name\": \"RDRAND\", \"aliases\": [\"HARDWARE\", \"HARD\", \"TRNG\"]"));
-    EXPECT_TRUE(has(json, "\"key_max\": \"1023\", \"thread_max\": \"2097151\", \"thread_folded_into_key\": true"));
     EXPECT_TRUE(has(json, "{\"name\": \"SUBKEY64\", \"aliases\": [], \"available\": true, \"statistical\": false"));
 }
 
