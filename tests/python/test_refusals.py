@@ -51,20 +51,14 @@ def test_refusals(call, error, message):
         call()
 
 
-# sampler, refused parameters, the message
+# sampler, refused parameters, the message (one row per kind of parameter list)
 SAMPLERS = [
     ("weibull", (0.0, 1.0), "weibull sampler refuses shape 0.0, scale 1.0"),
-    ("triangle", (1.5,), "triangle sampler refuses h 1.5"),
     ("gamma", (-1.0,), "gamma sampler refuses alpha -1.0"),
-    ("erlang", (0,), "erlang sampler refuses alpha 0"),
-    ("chisquare", (0.0,), "chisquare sampler refuses df 0.0"),
     ("beta", (0.0, 2.0), "beta sampler refuses alpha 0.0, beta 2.0"),
-    ("f", (1.0, -1.0), "f sampler refuses ndf 1.0, ddf -1.0"),
     ("t", (0.05,), "t sampler refuses df 0.05"),
-    ("bernoulli", (1.5,), "bernoulli sampler refuses p 1.5"),
     ("binomial", (-1, 0.5), "binomial sampler refuses n -1, p 0.5"),
     ("negbinomial", (0.0, 2.0), "negbinomial sampler refuses prob_succ 0.0, num_succ 2.0"),
-    ("geometric", (0.0,), "geometric sampler refuses pr 0.0"),
     ("hypergeometric", (10, 11, 2), "hypergeometric sampler refuses nn 10, n 11, k 2"),
     ("poisson", (np.nan,), "poisson sampler refuses lam nan"),
 ]
