@@ -399,11 +399,7 @@ TEST_F(CxxLayer, CheckpointsOfAnotherKindAreRefusedAndChangeNothing)
     vxalea::stream64 s(mod, pool, {.method = "PCG64I", .seed = 8});
     const std::vector<std::byte> good = s.checkpoint();
     // The format's own refusals are the Python package's table; here the ways into a stream.
-    const struct {
-        const char* what;
-        std::vector<std::byte> bytes;
-        const char* says;
-    } rows[] = {
+    const struct { const char* what; std::vector<std::byte> bytes; const char* says; } rows[] = {
         {"another engine", vxalea::stream64(mod, pool, {.method = "MT64", .seed = 1}).checkpoint(),
          "a checkpoint of engine MT64 cannot be restored into a stream of PCG64I"},
         {"truncated", {good.begin(), good.end() - 1}, "truncated or has extra bytes"},
@@ -551,11 +547,8 @@ TEST_F(CxxLayer, DiscardJumpsAsTheirPeersDo)
 TEST_F(CxxLayer, TaskStreamsAreTheDocumentedSubstreams)
 {
     // task t: key t + 1, thread 0.
-    const struct {
-        const char* method;
-        uint32_t bits;
-        uint64_t task;
-    } rows[] = {{"MT64", 64, ~0ull - 1}, {"FRY2X32", 32, 9}, {"PCG32I", 32, 1022}, {"PCG64I", 64, (1ull << 20) - 2}};
+    const struct { const char* method; uint32_t bits; uint64_t task; } rows[] = {
+        {"MT64", 64, ~0ull - 1}, {"FRY2X32", 32, 9}, {"PCG32I", 32, 1022}, {"PCG64I", 64, (1ull << 20) - 2}};
     for (const auto& r : rows)
         byWidth(r.bits, [&]<class S>(std::type_identity<S>) {
             SCOPED_TRACE(r.method);
@@ -569,12 +562,7 @@ TEST_F(CxxLayer, TaskStreamsAreTheDocumentedSubstreams)
     EXPECT_EQ(firsts.size(), 3000u);
     EXPECT_EQ(vxalea::task_stream(mod, pool, 11, 5).method(), "MT64");
 
-    const struct {
-        const char* method;
-        uint64_t seed, task;
-        errc refusal;
-        const char* says;
-    } refusals[] = {
+    const struct { const char* method; uint64_t seed, task; errc refusal; const char* says; } refusals[] = {
         {"MH3", 1, 0, errc::no_task_substreams, "MH3 has no keys"},
         {"SUBKEY64", 1, 0, errc::no_task_substreams, "SUBKEY64 is not a statistical generator"},
         {"MT64", 0, 0, errc::seed_out_of_range, "from the clock"},
