@@ -181,19 +181,18 @@ TEST(Cli, TextAndHexFormatTheBinaryValues)
         std::vector<std::string> t = lines(out(base)), h = lines(out(plus(base, {"--format", "hex"})));
         const std::string bin = out(plus(base, {"--format", "bin"}));
         ASSERT_TRUE(t.size() == 300 && h.size() == 300 && bin.size() == 300u * (width == 32 ? 4 : 8));
-        std::vector<uint32_t> v32 = fromBytes<uint32_t>(bin);
-        std::vector<uint64_t> v64 = fromBytes<uint64_t>(bin);
+        const auto v32 = fromBytes<uint32_t>(bin);
+        const auto v64 = fromBytes<uint64_t>(bin);
         char text[40], hex[40];
         for (size_t i = 0; i < 300; ++i) {
-            const uint64_t bits = width == 32 ? v32[i] : v64[i];
+            const unsigned long long bits = width == 32 ? v32[i] : v64[i];
             const double d = std::bit_cast<double>(bits);
             if (width)
-                std::snprintf(text, sizeof text, "%llu", static_cast<unsigned long long>(bits));
+                std::snprintf(text, sizeof text, "%llu", bits);
             else
                 std::snprintf(text, sizeof text, std::isnan(d) ? "nan" : "%.17g", d);
-            std::snprintf(hex, sizeof hex, "%0*llx", width == 32 ? 8 : 16, static_cast<unsigned long long>(bits));
-            ASSERT_EQ(t[i], text);
-            ASSERT_EQ(h[i], hex);
+            std::snprintf(hex, sizeof hex, "%0*llx", width == 32 ? 8 : 16, bits);
+            ASSERT_TRUE(t[i] == text && h[i] == hex) << i << ": " << t[i] << " " << h[i];
         }
     }
 }
