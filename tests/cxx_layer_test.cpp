@@ -1,10 +1,7 @@
-// The C++ layer over the module loaded through the host: streams as standard
-// bit generators against std::mt19937(_64), the sampler wrappers against the
-// C sampler table of an identically seeded record, the layer's refusals as a
-// contract table, complete checkpoints and discard on every engine (discard
-// also against Random123's counter, pcg-cpp's advance and the standard
-// Mersenne Twisters), task streams, the shared array, one host per module,
-// and everything released again.
+// The C++ layer over the loaded module: streams against std::mt19937(_64),
+// wrappers against the C sampler table, refusals, checkpoints and discard on
+// every engine (against Random123, pcg-cpp and <random>), task streams, the
+// shared array, one host per module, and everything released again.
 #include <gtest/gtest.h>
 
 #include <Random123/threefry.h>
@@ -26,40 +23,55 @@
 
 namespace {
 
-static_assert(std::uniform_random_bit_generator<vxalea::stream64>);
-static_assert(std::uniform_random_bit_generator<vxalea::stream32>);
-static_assert(std::uniform_random_bit_generator<vxalea::stream64_ref>);
-static_assert(std::same_as<vxalea::stream64::result_type, uint64_t>);
-static_assert(std::same_as<vxalea::stream32::result_type, uint32_t>);
-static_assert(vxalea::stream32::max() == 0xFFFFFFFFu && vxalea::stream64::min() == 0);
+static_assert(std::uniform_random_bit_generator<vxalea::stream64> &&
+              std::uniform_random_bit_generator<vxalea::stream64_ref>);
+static_assert(std::same_as<vxalea::stream32::result_type, uint32_t> && vxalea::stream32::max() == 0xFFFFFFFFu);
 static_assert(!std::is_copy_constructible_v<vxalea::stream64> && std::is_nothrow_move_constructible_v<vxalea::stream64>);
 
 constexpr VXStatus kUnknownMethod = static_cast<VXStatus>(0x8C7FE80Bu);
 using vxalea::errc;
+
+bool has(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
+
+// Runs f, which must throw vxalea::error (of `code` unless errc{}); the message.
+template <class F>
+std::string refusal(F&& f, errc code = errc{})
+{
+    try {
+        f();
+    } catch (const vxalea::error& e) {
+        EXPECT_TRUE(code == errc{} || (e.code() == code && e.status() == 0)) << e.what();
+        return e.what();
+    }
+    ADD_FAILURE() << "no exception";
+    return {};
+}
+#define EXPECT_REFUSED(CALL, CODE, SAYS)                                          \
+    do {                                                                          \
+        const std::string what_ = refusal([&] { (void)CALL; }, CODE);             \
+        EXPECT_TRUE(has(what_, SAYS)) << what_;                                   \
+    } while (0)
+
+// Calls f with the stream type of an engine of `bits` bits per output.
+template <class F>
+void byWidth(uint32_t bits, F&& f)
+{
+    if (bits == 32)
+        f(std::type_identity<vxalea::stream32>{});
+    else
+        f(std::type_identity<vxalea::stream64>{});
+}
 
 class CxxLayer : public ::testing::Test {
 protected:
     vxalea::host host;
     vxalea::module mod{host, "vxalea", VXALEA_MODULE_DIR};
     vxalea::pool pool{host};
-
-    // A variate generator set up the C way: zeroed record, method and seed,
-    // zmrsrnd of the loaded module.
-    std::unique_ptr<MERSENNE_RAND> cRecord(const char* method, uint64_t seed, uint64_t key = 0)
-    {
-        auto q = std::make_unique<MERSENNE_RAND>();
-        q->UserMethod = const_cast<char*>(method);
-        q->Seed = seed;
-        q->Key = key;
-        EXPECT_EQ(mod.functions().zmrsrnd(q.get()), 0);
-        return q;
-    }
     std::vector<vxalea::method_info> available()
     {
-        std::vector<vxalea::method_info> out;
-        for (auto& m : vxalea::methods(mod))
-            if (m.available) out.push_back(m);
-        return out;
+        auto all = vxalea::methods(mod);
+        std::erase_if(all, [](const auto& m) { return !m.available; });
+        return all;
     }
 };
 
@@ -67,10 +79,8 @@ TEST_F(CxxLayer, StreamsAreTheStandardMersenneTwistersForStdAlgorithms)
 {
     vxalea::stream64 s64(mod, pool, {.seed = 5489}); // stream64's own engine, MT64
     vxalea::stream32 s32(mod, pool, {.method = "mt32", .seed = 5489});
-    EXPECT_EQ(s64.method(), "MT64");
-    EXPECT_EQ(s32.method(), "MT32");
+    EXPECT_TRUE(s64.method() == "MT64" && s32.method() == "MT32" && !s64.status());
     EXPECT_EQ(vxalea::stream32(mod, pool, {.seed = 1}).method(), "MTHYBRID");
-    EXPECT_FALSE(s64.status());
     std::mt19937_64 p64(5489);
     std::mt19937 p32(5489);
     EXPECT_EQ(s64(), 14514284786278117030ull);
@@ -80,32 +90,25 @@ TEST_F(CxxLayer, StreamsAreTheStandardMersenneTwistersForStdAlgorithms)
 
     // The standard algorithms consume only operator(), min() and max(), so
     // they give exactly what they give on the standard engines.
-    std::vector<int> a(500), b(500);
+    std::vector<int> a(500);
     std::iota(a.begin(), a.end(), 0);
-    b = a;
+    std::vector<int> b = a;
     std::shuffle(a.begin(), a.end(), s64);
     std::shuffle(b.begin(), b.end(), p64);
     EXPECT_EQ(a, b);
     std::uniform_int_distribution<int> die(1, 6);
     std::normal_distribution<double> nd, peerNd; // each keeps a spare deviate
-    for (int i = 0; i < 300; ++i) {
-        ASSERT_EQ(die(s32), die(p32));
-        ASSERT_EQ(nd(s64), peerNd(p64));
-    }
+    for (int i = 0; i < 300; ++i) ASSERT_TRUE(die(s32) == die(p32) && nd(s64) == peerNd(p64)) << i;
 
     // The raw entries of the other width follow the descriptor's rules.
     std::mt19937 q32(77);
-    s32.reseed(77);
-    uint64_t joined = s32.next64();
-    uint64_t hi = q32();
+    s32.reseed(77), s64.reseed(77);
+    const uint64_t joined = s32.next64(), hi = q32();
     EXPECT_EQ(joined, (hi << 32) | q32());
-    std::mt19937_64 q64(77);
-    s64.reseed(77);
-    EXPECT_EQ(s64.next32(), static_cast<uint32_t>(q64() >> 32));
+    EXPECT_EQ(s64.next32(), static_cast<uint32_t>(std::mt19937_64(77)() >> 32));
 }
 
-// One sampler call in both forms: the wrapper on a stream, the table entry
-// (or its buffer form) on the C record.
+// One sampler in both forms: the wrapper on a stream, the table entry (or its buffer form) on the C record.
 struct SamplerCase {
     const char* name;
     std::function<double(vxalea::stream64&)> one;
@@ -126,27 +129,16 @@ std::vector<SamplerCase> samplerCases()
                 [](S s, B b) { s.fill_##CALL(b __VA_OPT__(, ) __VA_ARGS__); },                  \
                 [](MRandPtr q) { return q->FillTheBuffer##NAME CARGS; }}
     return {
-        VX_CASE(UNIFORM, uniform, (q)),
-        VX_CASE(NORMAL, normal, (q)),
-        VX_CASE(LOGNORMAL, lognormal, (q)),
-        VX_CASE(EXPONENTIAL, exponential, (q)),
-        VX_CASE(CAUCHY, cauchy, (q)),
-        VX_CASE(GAMMA, gamma, (q, 2.5), 2.5),
-        VX_CASE(ERLANG, erlang, (q, 3), 3),
-        VX_CASE(CHISQUARE, chisquare, (q, 4.5), 4.5),
-        VX_CASE(BETA, beta, (q, 0.5, 2.5), 0.5, 2.5),
-        VX_CASE(F, f, (q, 3.0, 7.0), 3.0, 7.0),
-        VX_CASE(T, t, (q, 5.0), 5.0),
-        VX_CASE(WEIBULL, weibull, (q, 1.5, 2.0), 1.5, 2.0),
-        VX_CASE(TRIANGLE, triangle, (q, 0.3), 0.3),
-        VX_CASE(BERNOULLI, bernoulli, (q, 0.25), 0.25),
-        VX_CASE(BINOMIAL, binomial, (q, 400L, 0.3), 400L, 0.3),
-        VX_CASE(POISSON, poisson, (q, 10.5), 10.5),
-        VX_CASE(GEOMETRIC, geometric, (q, 0.2), 0.2),
-        VX_CASE(NEGBINOMIAL, negbinomial, (q, 0.4, 3.0), 0.4, 3.0),
+        VX_CASE(UNIFORM, uniform, (q)), VX_CASE(NORMAL, normal, (q)), VX_CASE(LOGNORMAL, lognormal, (q)),
+        VX_CASE(EXPONENTIAL, exponential, (q)), VX_CASE(CAUCHY, cauchy, (q)), VX_CASE(GAMMA, gamma, (q, 2.5), 2.5),
+        VX_CASE(ERLANG, erlang, (q, 3), 3), VX_CASE(CHISQUARE, chisquare, (q, 4.5), 4.5),
+        VX_CASE(BETA, beta, (q, 0.5, 2.5), 0.5, 2.5), VX_CASE(F, f, (q, 3.0, 7.0), 3.0, 7.0),
+        VX_CASE(T, t, (q, 5.0), 5.0), VX_CASE(WEIBULL, weibull, (q, 1.5, 2.0), 1.5, 2.0),
+        VX_CASE(TRIANGLE, triangle, (q, 0.3), 0.3), VX_CASE(BERNOULLI, bernoulli, (q, 0.25), 0.25),
+        VX_CASE(BINOMIAL, binomial, (q, 400L, 0.3), 400L, 0.3), VX_CASE(POISSON, poisson, (q, 10.5), 10.5),
+        VX_CASE(GEOMETRIC, geometric, (q, 0.2), 0.2), VX_CASE(NEGBINOMIAL, negbinomial, (q, 0.4, 3.0), 0.4, 3.0),
         VX_CASE(HYPERGEOMETRIC, hypergeometric, (q, 50L, 20L, 10L), 50L, 20L, 10L),
-        // Rejected parameters come back as the missing value in both forms.
-        VX_CASE(TRIANGLE, triangle, (q, 1.5), 1.5),
+        VX_CASE(TRIANGLE, triangle, (q, 1.5), 1.5), // refused: the missing value in both forms
         SamplerCase{"TABLE", [](S s) { return s.table(kTable); },
                     [](MRandPtr q) { return q->GetOneVariateTABLE(q, 3, const_cast<double*>(kTable)); },
                     [](S s, B b) { s.fill_table(b, kTable); },
@@ -162,28 +154,24 @@ TEST_F(CxxLayer, WrappersGiveTheNumbersOfTheCSamplerTable)
     for (const SamplerCase& c : samplerCases()) {
         SCOPED_TRACE(c.name);
         vxalea::stream64 s(mod, pool, {.method = "MT64", .seed = 20261206});
-        auto q = cRecord("MT64", 20261206);
-        // Single variates, then a buffer (odd length, so a cached normal
-        // crosses into the next call), then single variates again.
+        auto q = std::make_unique<MERSENNE_RAND>(); // the same, set up the C way
+        q->UserMethod = const_cast<char*>("MT64"), q->Seed = 20261206;
+        ASSERT_EQ(mod.functions().zmrsrnd(q.get()), 0);
+        // Single variates, an odd-length buffer (a cached normal crosses over), single variates again.
         for (int i = 0; i < 25; ++i) ASSERT_TRUE(sameBits(c.one(s), c.cOne(q.get()))) << i;
         std::vector<double> mine(37), theirs(37);
         c.fill(s, mine);
-        q->VBuffer = theirs.data();
-        q->NBuffer = 37;
+        q->VBuffer = theirs.data(), q->NBuffer = 37;
         ASSERT_EQ(c.cFill(q.get()), 0);
-        q->VBuffer = nullptr;
-        q->NBuffer = 0;
+        q->VBuffer = nullptr, q->NBuffer = 0;
         for (int i = 0; i < 37; ++i) ASSERT_TRUE(sameBits(mine[i], theirs[i])) << i;
-        EXPECT_EQ(s.get()->VBuffer, nullptr);
-        EXPECT_EQ(s.get()->NBuffer, 0);
+        EXPECT_TRUE(s.get()->VBuffer == nullptr && s.get()->NBuffer == 0);
         for (int i = 0; i < 10; ++i) ASSERT_TRUE(sameBits(c.one(s), c.cOne(q.get()))) << i;
         c.fill(s, {}); // an empty span draws nothing
         ASSERT_TRUE(sameBits(c.one(s), c.cOne(q.get())));
     }
     vxalea::stream64 s(mod, pool, {.method = "MT64", .seed = 1});
-    EXPECT_TRUE(vxalea::is_missing(s.triangle(-0.1)));
-    EXPECT_TRUE(vxalea::is_missing(s.weibull(0.0, 1.0)));
-    EXPECT_FALSE(vxalea::is_missing(s.weibull(1.0, 1.0)));
+    EXPECT_TRUE(vxalea::is_missing(s.weibull(0.0, 1.0)) && !vxalea::is_missing(s.weibull(1.0, 1.0)));
 }
 
 TEST_F(CxxLayer, RewindReseedAndSubstreamsMatchTheCOperations)
@@ -200,9 +188,7 @@ TEST_F(CxxLayer, RewindReseedAndSubstreamsMatchTheCOperations)
     auto clone = reinterpret_cast<Clone>(mod.symbol("zrand_clone_vx"));
     ASSERT_NE(clone, nullptr);
     vxalea::stream64 sub = s.substream(12345);
-    EXPECT_EQ(sub.key(), 12345u);
-    EXPECT_EQ(sub.seed(), 99u);
-    EXPECT_EQ(sub.thread(), 3u);
+    EXPECT_TRUE(sub.key() == 12345u && sub.seed() == 99u && sub.thread() == 3u);
     ZRAND_S* c = clone(pool.get(), 12345, reinterpret_cast<ZRAND_S*>(s.get()));
     ASSERT_NE(c, nullptr);
     bool differs = false;
@@ -221,8 +207,7 @@ TEST_F(CxxLayer, RewindReseedAndSubstreamsMatchTheCOperations)
     for (int i = 0; i < 700; ++i) ASSERT_EQ(sub(), fresh());
 }
 
-// What the layer refuses: the code, and a fragment of the message that must
-// name the engine's limits.  0 for requests it accepts.
+// What the layer refuses: the code, and a fragment of the message naming the engine's limits (errc{}: accepted).
 struct Request {
     const char* method;
     uint64_t seed, key, thread;
@@ -232,57 +217,37 @@ struct Request {
 
 const Request kRequests[] = {
     {"PCG32I", 1ull << 32, 0, 0, errc::seed_out_of_range, "seeds 1 to 4294967295"},
-    {"MT32", (1ull << 32) + 7, 0, 0, errc::seed_out_of_range, "seeds 1 to 4294967295"},
-    {"MT64", ~0ull, ~0ull, ~0ull, errc{}, ""},
     {"MH3", 1, 1, 0, errc::key_not_taken, "neither keys nor thread numbers"},
     {"XOR128", 1, 0, 1, errc::thread_not_taken, "neither keys nor thread numbers"},
-    {"XORGENS", 1, 2, 2, errc::key_not_taken, "neither keys"},
     {"PCG64I", 1, 1ull << 20, 0, errc::key_out_of_range, "keys 0 to 1048575 and thread numbers 0 to 8796093022207"},
     {"PCG64I", 1, 0, 1ull << 43, errc::thread_out_of_range, "thread numbers 0 to 8796093022207"},
     {"PCG64I", 1, (1ull << 20) - 1, (1ull << 43) - 1, errc{}, ""},
-    {"PCG32I", 1, 1023, (1u << 21) - 1, errc{}, ""},
     {"PCG32I", 1, 1024, 0, errc::key_out_of_range, "keys 0 to 1023 and thread numbers 0 to 2097151"},
-    {"SUBKEY32", 1, 0, 1u << 21, errc::thread_out_of_range, "thread numbers 0 to 2097151"},
     {"MT32", 1, 1ull << 32, 0, errc::key_out_of_range, "keys 0 to 4294967295"},
-    {"FRY2X32", 1, 0, 1ull << 32, errc::thread_out_of_range, "thread numbers 0 to 4294967295"},
     {"FRY4X64", ~0ull, ~0ull, ~0ull, errc{}, ""},
 };
-
-template <class Stream>
-void checkRequest(const vxalea::module& mod, vxalea::pool& pool, const Request& r)
-{
-    SCOPED_TRACE(std::string(r.method) + " seed " + std::to_string(r.seed) + " key " + std::to_string(r.key) +
-                 " thread " + std::to_string(r.thread));
-    const vxalea::stream_options o{r.method, r.seed, r.key, r.thread};
-    std::error_code ec;
-    Stream kept(mod, pool, o, ec); // the error_code form opens it regardless
-    EXPECT_TRUE(kept);
-    EXPECT_EQ(ec, std::error_code(r.refusal == errc{} ? std::error_code() : make_error_code(r.refusal)));
-    if (r.refusal == errc{}) {
-        EXPECT_NO_THROW((void)Stream(mod, pool, o));
-        return;
-    }
-    try {
-        (void)Stream(mod, pool, o);
-        ADD_FAILURE() << "no exception";
-    } catch (const vxalea::error& e) {
-        EXPECT_EQ(e.code(), r.refusal);
-        EXPECT_EQ(e.status(), 0);
-        EXPECT_NE(std::string(e.what()).find(r.names), std::string::npos) << e.what();
-        EXPECT_NE(std::string(e.what()).find(r.method), std::string::npos) << e.what();
-    }
-}
 
 TEST_F(CxxLayer, RequestsTheEngineWouldNotHonourAreRefusedNamingItsLimits)
 {
     const auto list = vxalea::methods(mod);
     for (const Request& r : kRequests) {
+        SCOPED_TRACE(std::string(r.method) + " seed " + std::to_string(r.seed) + " key " + std::to_string(r.key) +
+                     " thread " + std::to_string(r.thread));
         auto m = std::find_if(list.begin(), list.end(), [&](const auto& i) { return i.name == r.method; });
         ASSERT_NE(m, list.end());
-        if (m->bits == 32)
-            checkRequest<vxalea::stream32>(mod, pool, r);
-        else
-            checkRequest<vxalea::stream64>(mod, pool, r);
+        byWidth(m->bits, [&]<class S>(std::type_identity<S>) {
+            const vxalea::stream_options o{r.method, r.seed, r.key, r.thread};
+            std::error_code ec;
+            S kept(mod, pool, o, ec); // the error_code form opens it regardless
+            EXPECT_TRUE(kept);
+            EXPECT_EQ(ec, r.refusal == errc{} ? std::error_code() : make_error_code(r.refusal));
+            if (r.refusal == errc{}) {
+                EXPECT_NO_THROW((void)S(mod, pool, o));
+                return;
+            }
+            const std::string what = refusal([&] { (void)S(mod, pool, o); }, r.refusal);
+            EXPECT_TRUE(has(what, r.names) && has(what, r.method)) << what;
+        });
     }
     // Kept despite the refusal, the stream runs as C would run it: MT32
     // leaves a key above its maximum unapplied.
@@ -290,8 +255,7 @@ TEST_F(CxxLayer, RequestsTheEngineWouldNotHonourAreRefusedNamingItsLimits)
     vxalea::stream32 k(mod, pool, {.method = "MT32", .seed = 5, .key = 1ull << 40}, ec);
     EXPECT_EQ(ec, errc::key_out_of_range);
     EXPECT_EQ(k(), std::mt19937(5)());
-    vxalea::stream64 s(mod, pool, {.method = "PCG64I", .seed = 1});
-    EXPECT_THROW(s.substream(1ull << 20), vxalea::error);
+    EXPECT_THROW(vxalea::stream64(mod, pool, {.method = "PCG64I", .seed = 1}).substream(1ull << 20), vxalea::error);
     k.reseed(1ull << 32, ec);
     EXPECT_EQ(ec, errc::seed_out_of_range);
     EXPECT_THROW(k.reseed(1ull << 32), vxalea::error);
@@ -302,59 +266,32 @@ TEST_F(CxxLayer, StatusesWidthsAndDefaultMethods)
     // An unknown name still gives a working stream (MTHYBRID), with the code.
     std::error_code ec;
     vxalea::stream32 s(mod, pool, {.method = "  nosuch  ", .seed = 5}, ec);
-    EXPECT_EQ(ec.value(), kUnknownMethod);
-    EXPECT_EQ(&ec.category(), &vxalea::status_category());
+    EXPECT_TRUE(ec.value() == kUnknownMethod && &ec.category() == &vxalea::status_category());
     EXPECT_EQ(ec.message(), vxhost_catalogue_text(kUnknownMethod));
-    ASSERT_TRUE(s);
-    EXPECT_EQ(s.method(), "MTHYBRID");
-    EXPECT_EQ(s.status(), ec);
+    EXPECT_TRUE(s && s.method() == "MTHYBRID" && s.status() == ec);
     try {
         vxalea::stream32 t(mod, pool, {.method = "nosuch"});
         ADD_FAILURE() << "no exception";
     } catch (const vxalea::error& e) {
         EXPECT_EQ(e.status(), kUnknownMethod);
         EXPECT_STREQ(e.catalogue_text(), vxhost_catalogue_text(kUnknownMethod));
-        EXPECT_NE(std::string(e.what()).find("nosuch"), std::string::npos) << e.what();
+        EXPECT_TRUE(has(e.what(), "nosuch")) << e.what();
     }
 
     // A width that is not the engine's gives no stream, and says which type fits.
-    const struct {
-        const char* method;
-        bool wide;
-        const char* advice;
-    } widths[] = {{"MT32", true, "MT32 is an engine of 32 bits per output, not 64: open it as vxalea::stream32"},
-                  {"PCG64I", false, "PCG64I is an engine of 64 bits per output, not 32: open it as vxalea::stream64"},
-                  {"FRY2X32", true, "open it as vxalea::stream32"}};
-    for (const auto& w : widths) {
-        SCOPED_TRACE(w.method);
-        std::string what;
-        try {
-            if (w.wide)
-                vxalea::stream64(mod, pool, {.method = w.method});
-            else
-                vxalea::stream32(mod, pool, {.method = w.method});
-        } catch (const vxalea::error& e) {
-            EXPECT_EQ(e.code(), errc::wrong_width);
-            what = e.what();
-        }
-        EXPECT_NE(what.find(w.advice), std::string::npos) << what;
-    }
+    EXPECT_REFUSED(vxalea::stream64(mod, pool, {.method = "MT32"}), errc::wrong_width,
+                   "MT32 is an engine of 32 bits per output, not 64: open it as vxalea::stream32");
+    EXPECT_REFUSED(vxalea::stream32(mod, pool, {.method = "PCG64I"}), errc::wrong_width,
+                   "PCG64I is an engine of 64 bits per output, not 32: open it as vxalea::stream64");
     vxalea::stream64 w(mod, pool, {.method = "MT32"}, ec);
-    EXPECT_EQ(ec, errc::wrong_width);
-    EXPECT_FALSE(w);
+    EXPECT_TRUE(ec == errc::wrong_width && !w);
 
     // No name: the registry's method when it names one, refused at the wrong width.
     host.set_text("OSENV.QOR_RNG_METHOD", "mt32");
     vxalea::stream32 byRegistry(mod, pool, {.seed = 5489});
-    EXPECT_EQ(byRegistry.method(), "MT32");
-    EXPECT_EQ(byRegistry(), std::mt19937(5489)());
-    try {
-        vxalea::stream64(mod, pool, {.seed = 5489});
-        ADD_FAILURE() << "no exception";
-    } catch (const vxalea::error& e) {
-        EXPECT_NE(std::string(e.what()).find("the registry's OSENV.QOR_RNG_METHOD chose MT32"), std::string::npos)
-            << e.what();
-    }
+    EXPECT_TRUE(byRegistry.method() == "MT32" && byRegistry() == std::mt19937(5489)());
+    EXPECT_REFUSED(vxalea::stream64(mod, pool, {.seed = 5489}), errc{},
+                   "the registry's OSENV.QOR_RNG_METHOD chose MT32");
     vxhost_registry_fail(host.get(), VX_STATUS_WRONG_KIND);
     host.set_long("vxbug.RNGSEED", 42, ec);
     EXPECT_EQ(ec.value(), VX_STATUS_WRONG_KIND);
@@ -364,25 +301,15 @@ TEST_F(CxxLayer, StatusesWidthsAndDefaultMethods)
     // The pool refusing memory.
     vxhost_pool_fail_at(pool.get(), 1);
     vxalea::stream64 none(mod, pool, {.method = "MT64"}, ec);
-    EXPECT_EQ(ec.value(), VX_STATUS_NULL_ARGUMENT);
-    EXPECT_FALSE(none);
+    EXPECT_TRUE(ec.value() == VX_STATUS_NULL_ARGUMENT && !none);
     EXPECT_THROW(vxalea::stream64(mod, pool, {.method = "MT64"}), vxalea::error);
     vxhost_pool_fail_at(pool.get(), 0);
 
     // Loading: the reason is the loader's.
     vxalea::module missing(host, "vxnothere", VXALEA_MODULE_DIR, ec);
-    EXPECT_EQ(ec.value(), VX_STATUS_UNSUPPORTED);
-    EXPECT_FALSE(missing);
-    EXPECT_NE(std::string(host.last_error()).find("vxnothere"), std::string::npos);
-    try {
-        vxalea::module m(host, "vxnothere", VXALEA_MODULE_DIR);
-        ADD_FAILURE() << "no exception";
-    } catch (const vxalea::error& e) {
-        EXPECT_EQ(e.status(), VX_STATUS_UNSUPPORTED);
-        EXPECT_NE(std::string(e.what()).find("not found"), std::string::npos) << e.what();
-    }
-    EXPECT_EQ(vxalea::make_status(0), std::error_code());
-    EXPECT_EQ(vxalea::status_category().message(0x12345678), "status 0x12345678");
+    EXPECT_TRUE(ec.value() == VX_STATUS_UNSUPPORTED && !missing && has(host.last_error(), "vxnothere"));
+    EXPECT_REFUSED(vxalea::module(host, "vxnothere", VXALEA_MODULE_DIR), errc{}, "not found");
+    EXPECT_TRUE(!vxalea::make_status(0) && vxalea::status_category().message(0x12345678) == "status 0x12345678");
 }
 
 TEST_F(CxxLayer, MethodsListEveryEngineWithItsSubstreams)
@@ -390,6 +317,7 @@ TEST_F(CxxLayer, MethodsListEveryEngineWithItsSubstreams)
     const auto list = vxalea::methods(mod);
     ASSERT_EQ(list.size(), std::size(vxalea::engine_names));
     const uint64_t all = ~0ull;
+    using enum vxalea::advance_cost;
     const struct {
         const char* name;
         bool available, statistical;
@@ -399,33 +327,22 @@ TEST_F(CxxLayer, MethodsListEveryEngineWithItsSubstreams)
         vxalea::advance_cost discard;
         std::optional<uint64_t> lastTask;
     } rows[] = {
-        {"MT64", true, true, 64, true, true, all, all, vxalea::advance_cost::linear, all - 1},
-        {"MTHYBRID", true, true, 32, true, true, 0xFFFFFFFF, 0xFFFFFFFF, vxalea::advance_cost::linear, 0xFFFFFFFE},
-        {"PCG64I", true, true, 64, true, true, (1ull << 20) - 1, (1ull << 43) - 1, vxalea::advance_cost::logarithmic,
-         (1ull << 20) - 2},
-        {"PCG32I", true, true, 32, true, true, 1023, (1u << 21) - 1, vxalea::advance_cost::logarithmic, 1022},
-        {"FRY2X32", true, true, 32, true, true, 0xFFFFFFFF, 0xFFFFFFFF, vxalea::advance_cost::constant, 0xFFFFFFFE},
-        {"FRY4X64", true, true, 64, true, true, all, all, vxalea::advance_cost::constant, all - 1},
-        {"MH3", true, true, 64, false, false, 0, 0, vxalea::advance_cost::linear, std::nullopt},
-        {"XOR4096", true, true, 64, false, false, 0, 0, vxalea::advance_cost::linear, std::nullopt},
-        {"SUBKEY64", true, false, 64, true, true, (1ull << 20) - 1, (1ull << 43) - 1, vxalea::advance_cost::constant,
-         std::nullopt},
-        {"TORVEL", false, false, 31, false, false, 0, 0, vxalea::advance_cost::linear, std::nullopt},
-        {"RDRAND", false, true, 0, false, false, 0, 0, vxalea::advance_cost::linear, std::nullopt},
+        {"MT64", true, true, 64, true, true, all, all, linear, all - 1},
+        {"PCG32I", true, true, 32, true, true, 1023, (1u << 21) - 1, logarithmic, 1022},
+        {"FRY4X64", true, true, 64, true, true, all, all, constant, all - 1},
+        {"MH3", true, true, 64, false, false, 0, 0, linear, std::nullopt},
+        {"SUBKEY64", true, false, 64, true, true, (1ull << 20) - 1, (1ull << 43) - 1, constant, std::nullopt},
+        {"TORVEL", false, false, 31, false, false, 0, 0, linear, std::nullopt},
+        {"RDRAND", false, true, 0, false, false, 0, 0, linear, std::nullopt},
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
         auto it = std::find_if(list.begin(), list.end(), [&](const auto& m) { return m.name == r.name; });
         ASSERT_NE(it, list.end());
-        EXPECT_EQ(it->available, r.available);
-        EXPECT_EQ(it->statistical, r.statistical);
-        EXPECT_EQ(it->bits, r.bits);
-        EXPECT_EQ(it->substreams.takes_key, r.keys);
-        EXPECT_EQ(it->substreams.takes_thread, r.threads);
-        EXPECT_EQ(it->substreams.max_key, r.maxKey);
-        EXPECT_EQ(it->substreams.max_thread, r.maxThread);
-        EXPECT_EQ(it->discard, r.discard);
-        EXPECT_EQ(it->last_task, r.lastTask);
+        EXPECT_TRUE(it->available == r.available && it->statistical == r.statistical && it->bits == r.bits);
+        EXPECT_TRUE(it->substreams.takes_key == r.keys && it->substreams.takes_thread == r.threads);
+        EXPECT_TRUE(it->substreams.max_key == r.maxKey && it->substreams.max_thread == r.maxThread);
+        EXPECT_TRUE(it->discard == r.discard && it->last_task == r.lastTask);
     }
     auto fry = std::find_if(list.begin(), list.end(), [](const auto& m) { return m.name == "FRY4X64"; });
     EXPECT_EQ(fry->aliases, (std::vector<std::string_view>{"THREEFRY4X64", "THREEFRY", "TF4", "TF"}));
@@ -433,98 +350,59 @@ TEST_F(CxxLayer, MethodsListEveryEngineWithItsSubstreams)
     EXPECT_EQ(fry->blob_size, 104u);
 }
 
-// ---- checkpoints ---------------------------------------------------------------
-
-// A mixed continuation: raw draws, uniforms, normals (a pair cache), and
-// samplers with a saved set-up, read as bits.
+// Raw draws, uniforms, normals (a pair cache) and samplers with a saved set-up, as bits.
 template <class S>
 std::vector<uint64_t> mixedDraws(S& s, int n)
 {
     std::vector<uint64_t> out;
     double buf[3];
-    for (int i = 0; i < n; ++i) {
-        switch (i % 9) {
-        case 0: out.push_back(s()); break;
-        case 1: out.push_back(std::bit_cast<uint64_t>(s.uniform())); break;
-        case 2: out.push_back(std::bit_cast<uint64_t>(s.normal())); break;
-        case 3: out.push_back(std::bit_cast<uint64_t>(s.gamma(2.5))); break;
-        case 4: out.push_back(std::bit_cast<uint64_t>(s.binomial(40, 0.3))); break;
-        case 5: out.push_back(std::bit_cast<uint64_t>(s.poisson(7.5))); break;
-        case 6: out.push_back(std::bit_cast<uint64_t>(s.beta(0.5, 2.5))); break;
-        case 7: out.push_back(s.next32()); break;
-        case 8:
-            s.fill_normal(buf);
-            out.push_back(std::bit_cast<uint64_t>(buf[2]));
-            break;
-        }
+    auto bits = [](double d) { return std::bit_cast<uint64_t>(d); };
+    for (int i = 0; i < n; i += 9) {
+        out.insert(out.end(), {s(), bits(s.uniform()), bits(s.normal()), bits(s.gamma(2.5))});
+        out.insert(out.end(), {bits(s.binomial(40, 0.3)), bits(s.poisson(7.5)), bits(s.beta(0.5, 2.5)), s.next32()});
+        s.fill_normal(buf);
+        out.push_back(bits(buf[2]));
     }
     return out;
-}
-
-template <class S>
-void checkpointRow(const vxalea::module& mod, vxalea::pool& pool, const vxalea::method_info& m, int saveAt)
-{
-    const bool normals = saveAt < 0;
-    SCOPED_TRACE(std::string(m.name) + (normals ? " after 3 normals" : " after " + std::to_string(saveAt)));
-    const uint64_t key = m.substreams.takes_key ? std::min<uint64_t>(3, m.substreams.max_key) : 0;
-    const uint64_t thread = m.substreams.takes_thread ? 5 : 0;
-    S a(mod, pool, {m.name, 20260101, key, thread});
-    for (int i = 0; i < (normals ? 101 : saveAt); ++i) a();
-    if (normals) {
-        a.normal(), a.normal(), a.normal(); // one deviate of a pair waits
-        a.gamma(2.5), a.binomial(40, 0.3), a.beta(0.5, 2.5);
-    }
-    const std::vector<std::byte> saved = a.checkpoint();
-    S b = S::from_checkpoint(mod, pool, saved);
-    S c(mod, pool, {m.name, 99}); // another stream of the engine, restored in place
-    c.restore(saved);
-    EXPECT_EQ(b.seed(), a.seed());
-    EXPECT_EQ(b.key(), key);
-    EXPECT_EQ(c.thread(), thread);
-    const auto expect = mixedDraws(a, 2000);
-    EXPECT_EQ(mixedDraws(b, 2000), expect);
-    EXPECT_EQ(mixedDraws(c, 2000), expect);
-    a.rewind(), b.rewind(); // the seed, key and thread came along
-    for (int i = 0; i < 10; ++i) ASSERT_EQ(a(), b());
 }
 
 TEST_F(CxxLayer, CheckpointsContinueExactlyOnEveryEngine)
 {
     for (const auto& m : available())
-        for (int saveAt : {0, 1, 7, 100, 312, 624, 1000, -1}) {
-            if (m.bits == 32)
-                checkpointRow<vxalea::stream32>(mod, pool, m, saveAt);
-            else
-                checkpointRow<vxalea::stream64>(mod, pool, m, saveAt);
-        }
+        for (int saveAt : {0, 1, 7, 312, 1000, -1})
+            byWidth(m.bits, [&]<class S>(std::type_identity<S>) {
+                const bool normals = saveAt < 0;
+                SCOPED_TRACE(std::string(m.name) + (normals ? " after 3 normals" : " after " + std::to_string(saveAt)));
+                const uint64_t key = m.substreams.takes_key ? std::min<uint64_t>(3, m.substreams.max_key) : 0;
+                const uint64_t thread = m.substreams.takes_thread ? 5 : 0;
+                S a(mod, pool, {m.name, 20260101, key, thread});
+                for (int i = 0; i < (normals ? 101 : saveAt); ++i) a();
+                if (normals) {
+                    a.normal(), a.normal(), a.normal(); // one deviate of a pair waits
+                    a.gamma(2.5), a.binomial(40, 0.3), a.beta(0.5, 2.5);
+                }
+                const std::vector<std::byte> saved = a.checkpoint();
+                S b = S::from_checkpoint(mod, pool, saved);
+                S c(mod, pool, {m.name, 99}); // another stream of the engine, restored in place
+                c.restore(saved);
+                EXPECT_TRUE(b.seed() == a.seed() && b.key() == key && c.thread() == thread);
+                const auto expect = mixedDraws(a, 2000);
+                EXPECT_EQ(mixedDraws(b, 2000), expect);
+                EXPECT_EQ(mixedDraws(c, 2000), expect);
+                a.rewind(), b.rewind(); // the seed, key and thread came along
+                for (int i = 0; i < 10; ++i) ASSERT_EQ(a(), b());
+            });
 }
 
 TEST_F(CxxLayer, CheckpointsOfAnotherKindAreRefusedAndChangeNothing)
 {
     vxalea::stream64 s(mod, pool, {.method = "PCG64I", .seed = 8});
     const std::vector<std::byte> good = s.checkpoint();
-    auto patched = [&](size_t at, uint8_t value) {
-        auto b = good;
-        b[at] = std::byte{value};
-        return b;
-    };
-    auto swapped = good; // the byte-order mark as the other order writes it
-    std::reverse(swapped.begin() + 12, swapped.begin() + 16);
-    const std::vector<std::byte> shortened(good.begin(), good.end() - 1);
-    auto longer = good;
-    longer.insert(longer.end(), std::byte{0});
-    const struct {
-        const char* what;
-        std::vector<std::byte> bytes;
-        const char* says;
-    } rows[] = {
+    // The format's own refusals are the Python package's table; here the ways into a stream.
+    const struct { const char* what; std::vector<std::byte> bytes; const char* says; } rows[] = {
         {"another engine", vxalea::stream64(mod, pool, {.method = "MT64", .seed = 1}).checkpoint(),
          "a checkpoint of engine MT64 cannot be restored into a stream of PCG64I"},
-        {"another format version", patched(8, 2), "checkpoint format version 2; this build reads version 1"},
-        {"another byte order", swapped, "other byte order"},
-        {"not a checkpoint", patched(0, 'x'), "not a vxalea checkpoint"},
-        {"truncated", shortened, "truncated or has extra bytes"},
-        {"extra bytes", longer, "truncated or has extra bytes"},
+        {"truncated", {good.begin(), good.end() - 1}, "truncated or has extra bytes"},
         {"empty", {}, "not a vxalea checkpoint"},
     };
     vxalea::stream64 peer(mod, pool, {.method = "PCG64I", .seed = 8});
@@ -533,33 +411,21 @@ TEST_F(CxxLayer, CheckpointsOfAnotherKindAreRefusedAndChangeNothing)
         std::error_code ec;
         s.restore(r.bytes, ec);
         EXPECT_EQ(ec, errc::bad_checkpoint);
-        try {
-            s.restore(r.bytes);
-            ADD_FAILURE() << "no exception";
-        } catch (const vxalea::error& e) {
-            EXPECT_EQ(e.code(), errc::bad_checkpoint);
-            EXPECT_NE(std::string(e.what()).find(r.says), std::string::npos) << e.what();
-        }
+        EXPECT_REFUSED(s.restore(r.bytes), errc::bad_checkpoint, r.says);
         if (std::string_view(r.what) != "another engine") { // which opens a stream of its own engine
             EXPECT_THROW(vxalea::stream64::from_checkpoint(mod, pool, r.bytes), vxalea::error);
         }
         ASSERT_EQ(s(), peer()); // nothing was changed
     }
-    // A checkpoint of a 64-bit engine is no 32-bit stream.
-    try {
-        vxalea::stream32::from_checkpoint(mod, pool, good);
-        ADD_FAILURE() << "no exception";
-    } catch (const vxalea::error& e) {
-        EXPECT_EQ(e.code(), errc::wrong_width);
-        EXPECT_NE(std::string(e.what()).find("open it as vxalea::stream64"), std::string::npos) << e.what();
-    }
+    EXPECT_REFUSED(vxalea::stream32::from_checkpoint(mod, pool, good), errc::wrong_width,
+                   "open it as vxalea::stream64");
 }
 
 TEST_F(CxxLayer, StateImportIsTheEnginesAndDumpsGoToTheJournal)
 {
     vxalea::stream64 a(mod, pool, {.method = "MT64", .seed = 31337});
     for (int i = 0; i < 312; ++i) a(); // a whole block: the read position is back at its end
-    std::vector<std::byte> saved(a.state().begin(), a.state().end());
+    const std::vector<std::byte> saved(a.state().begin(), a.state().end());
     ASSERT_EQ(saved.size(), 2496u);
     vxalea::stream64 b(mod, pool, {.method = "MT64", .seed = 1});
     EXPECT_EQ(b.import_state(saved), 2);
@@ -567,10 +433,8 @@ TEST_F(CxxLayer, StateImportIsTheEnginesAndDumpsGoToTheJournal)
     // Twelve bytes: word 0 kept, the rest hashed from it.
     EXPECT_EQ(b.import_state(std::span(saved).first(12)), 4);
     std::error_code ec;
-    EXPECT_EQ(b.import_state({}, 0, ec), 0);
-    EXPECT_FALSE(ec);
+    EXPECT_TRUE(b.import_state({}, 0, ec) == 0 && !ec);
 
-    host.clear_journal();
     vxalea::stream64 c(mod, pool, {.method = "MT64", .seed = 5489});
     host.clear_journal();
     c.dump_state(6);
@@ -583,64 +447,48 @@ TEST_F(CxxLayer, StateImportIsTheEnginesAndDumpsGoToTheJournal)
     EXPECT_EQ(host.journal(2).text, "        Further elements omitted.");
 }
 
-// ---- discard -------------------------------------------------------------------
-
-template <class S>
-void discardRow(const vxalea::module& mod, vxalea::pool& pool, const vxalea::method_info& m)
+// Two equal streams, after `offset` draws and `prepare` on each: discard(n)
+// on one is n draws on the other.
+template <class S, class P>
+void discardIsStepping(const vxalea::module& mod, vxalea::pool& pool, const vxalea::stream_options& o, int offset,
+                       uint64_t n, P prepare)
 {
-    const uint64_t key = m.substreams.takes_key ? 1 : 0;
-    for (int offset : {0, 1, 3})
-        for (uint64_t n : {0, 1, 2, 3, 4, 5, 7, 100, 311, 312, 313, 623, 624, 625, 1000, 4099}) {
-            SCOPED_TRACE(std::string(m.name) + " offset " + std::to_string(offset) + " n " + std::to_string(n));
-            S jumped(mod, pool, {m.name, 4242, key, 0}), stepped(mod, pool, {m.name, 4242, key, 0});
-            for (int i = 0; i < offset; ++i) jumped(), stepped();
-            jumped.discard(n);
-            for (uint64_t i = 0; i < n; ++i) stepped();
-            for (int i = 0; i < 20; ++i) ASSERT_EQ(jumped(), stepped()) << i;
-        }
+    SCOPED_TRACE(std::string(o.method) + " offset " + std::to_string(offset) + " n " + std::to_string(n));
+    S jumped(mod, pool, o), stepped(mod, pool, o);
+    for (int i = 0; i < offset; ++i) jumped(), stepped();
+    prepare(jumped), prepare(stepped);
+    jumped.discard(n);
+    for (uint64_t i = 0; i < n; ++i) stepped();
+    for (int i = 0; i < 20; ++i) ASSERT_EQ(jumped(), stepped()) << i;
 }
 
 TEST_F(CxxLayer, DiscardEqualsSteppingOnEveryEngine)
 {
-    for (const auto& m : available()) {
-        if (m.bits == 32)
-            discardRow<vxalea::stream32>(mod, pool, m);
-        else
-            discardRow<vxalea::stream64>(mod, pool, m);
-    }
-}
-
-// Counters next to a carry, imported into a fresh stream or into one whose
-// buffered block is half used (the leftover lanes are the old counter's).
-template <class S, class W, size_t N>
-void counterCarry(const vxalea::module& mod, vxalea::pool& pool, const char* method, std::array<W, N> ctr)
-{
+    for (const auto& m : available())
+        for (int offset : {0, 1, 3})
+            for (uint64_t n : {0, 1, 2, 3, 4, 7, 311, 312, 313, 624, 625, 4099})
+                byWidth(m.bits, [&]<class S>(std::type_identity<S>) {
+                    discardIsStepping<S>(mod, pool, {m.name, 4242, m.substreams.takes_key ? 1u : 0u}, offset, n,
+                                         [](S&) {});
+                });
+    // Counters next to a carry, imported into a fresh stream or into one whose
+    // buffered block is half used (the leftover lanes are the old counter's).
+    const std::array<uint32_t, 2> c2x32{0xFFFFFFFDu, 7};
+    const std::array<uint64_t, 2> c2x64{~0ull - 2, 7};
+    const std::array<uint64_t, 4> c4x64{~0ull - 2, ~0ull, ~0ull, 9};
+    auto importing = [](const auto& ctr) {
+        return [&ctr](auto& s) { ASSERT_EQ(s.import_state(std::as_bytes(std::span(ctr))), 2); };
+    };
     for (int offset : {0, 1})
         for (uint64_t n = 0; n < 20; ++n) {
-            SCOPED_TRACE(std::string(method) + " offset " + std::to_string(offset) + " n " + std::to_string(n));
-            S jumped(mod, pool, {method, 9}), stepped(mod, pool, {method, 9});
-            for (int i = 0; i < offset; ++i) jumped(), stepped();
-            const auto bytes = std::as_bytes(std::span(ctr));
-            ASSERT_EQ(jumped.import_state(bytes), 2);
-            ASSERT_EQ(stepped.import_state(bytes), 2);
-            jumped.discard(n);
-            for (uint64_t i = 0; i < n; ++i) stepped();
-            for (int i = 0; i < 12; ++i) ASSERT_EQ(jumped(), stepped()) << i;
+            discardIsStepping<vxalea::stream32>(mod, pool, {"FRY2X32", 9}, offset, n, importing(c2x32));
+            discardIsStepping<vxalea::stream64>(mod, pool, {"FRY2X64", 9}, offset, n, importing(c2x64));
+            discardIsStepping<vxalea::stream64>(mod, pool, {"FRY4X64", 9}, offset, n, importing(c4x64));
         }
 }
 
-TEST_F(CxxLayer, DiscardCarriesAcrossCounterWords)
-{
-    counterCarry<vxalea::stream32, uint32_t, 2>(mod, pool, "FRY2X32", {0xFFFFFFFDu, 7});
-    counterCarry<vxalea::stream64, uint64_t, 2>(mod, pool, "FRY2X64", {~0ull - 2, 7});
-    counterCarry<vxalea::stream64, uint64_t, 4>(mod, pool, "FRY4X64", {~0ull - 2, ~0ull, ~0ull, 9});
-}
-
-// After discard(n), a fresh Threefry stream (counter word 0 at 1, lane 0)
-// draws lane p mod N of the block at counter 1 + p / N for p = n, n + 1, ...,
-// the blocks computed here by Random123 from the key the stream holds.  The
-// counter words 0 and 1 are one number (word 1 holds a two-lane engine's
-// thread number), which wraps at their top.
+// After discard(n) a fresh Threefry stream draws lane p mod N of Random123's
+// block at counter 1 + p / N (words 0 and 1 one number, wrapping at the top).
 template <class S, class Ctr, class Key, class F>
 void threefryPeer(const vxalea::module& mod, vxalea::pool& pool, const char* method, F block, uint64_t n)
 {
@@ -677,8 +525,7 @@ TEST_F(CxxLayer, DiscardJumpsAsTheirPeersDo)
         threefryPeer<S64, threefry4x64_ctr_t, threefry4x64_key_t>(
             mod, pool, "FRY4X64", [](auto c, auto k) { return threefry4x64_R(20, c, k); }, n);
     }
-    // PCG: seed s and stream selector k are pcg-cpp's (s, k); the layer's
-    // folded thread number is k itself.
+    // PCG: seed s and thread k are pcg-cpp's (s, k).
     for (uint64_t n : {uint64_t{1000000000007}, (uint64_t{1} << 63) + 3}) {
         SCOPED_TRACE(n);
         pcg_engines::setseq_rxs_m_xs_32_32 p32(123, 9);
@@ -686,10 +533,7 @@ TEST_F(CxxLayer, DiscardJumpsAsTheirPeersDo)
         S32 s32(mod, pool, {"PCG32I", 123, 0, 9});
         S64 s64(mod, pool, {"PCG64I", 123, 0, 9});
         p32.discard(n), p64.discard(n), s32.discard(n), s64.discard(n);
-        for (int i = 0; i < 5; ++i) {
-            ASSERT_EQ(s32(), p32());
-            ASSERT_EQ(s64(), p64());
-        }
+        for (int i = 0; i < 5; ++i) ASSERT_TRUE(s32() == p32() && s64() == p64()) << i;
     }
     // The Mersenne Twisters step, and land where the standard ones do.
     std::mt19937_64 m64(5489);
@@ -697,77 +541,41 @@ TEST_F(CxxLayer, DiscardJumpsAsTheirPeersDo)
     S64 s64(mod, pool, {"MT64", 5489});
     S32 s32(mod, pool, {"MT32", 5489});
     m64.discard(1000003), m32.discard(1000003), s64.discard(1000003), s32.discard(1000003);
-    for (int i = 0; i < 5; ++i) {
-        ASSERT_EQ(s64(), m64());
-        ASSERT_EQ(s32(), m32());
-    }
+    for (int i = 0; i < 5; ++i) ASSERT_TRUE(s64() == m64() && s32() == m32()) << i;
 }
-
-// ---- tasks ----------------------------------------------------------------------
 
 TEST_F(CxxLayer, TaskStreamsAreTheDocumentedSubstreams)
 {
     // task t: key t + 1, thread 0.
-    const struct {
-        const char* method;
-        uint64_t task, key, thread;
-    } rows[] = {
-        {"MT64", 7, 8, 0},
-        {"MT64", ~0ull - 1, ~0ull, 0},
-        {"FRY2X32", 9, 10, 0},
-        {"PCG32I", 1022, 1023, 0},
-        {"PCG64I", (1ull << 20) - 2, (1ull << 20) - 1, 0},
-    };
-    for (const auto& r : rows) {
-        SCOPED_TRACE(std::string(r.method) + " task " + std::to_string(r.task));
-        const bool wide = std::string_view(r.method) != "FRY2X32" && std::string_view(r.method) != "PCG32I";
-        auto compare = [&](auto task, auto explicitly) {
-            EXPECT_EQ(task.key(), r.key);
-            EXPECT_EQ(task.thread(), r.thread);
+    const struct { const char* method; uint32_t bits; uint64_t task; } rows[] = {
+        {"MT64", 64, ~0ull - 1}, {"FRY2X32", 32, 9}, {"PCG32I", 32, 1022}, {"PCG64I", 64, (1ull << 20) - 2}};
+    for (const auto& r : rows)
+        byWidth(r.bits, [&]<class S>(std::type_identity<S>) {
+            SCOPED_TRACE(r.method);
+            S task = vxalea::task_stream<S>(mod, pool, 2026, r.task, r.method);
+            S explicitly(mod, pool, {r.method, 2026, r.task + 1, 0});
+            EXPECT_TRUE(task.key() == r.task + 1 && task.thread() == 0);
             for (int i = 0; i < 5; ++i) ASSERT_EQ(task(), explicitly());
-        };
-        if (wide)
-            compare(vxalea::task_stream(mod, pool, 2026, r.task, r.method),
-                    vxalea::stream64(mod, pool, {r.method, 2026, r.key, r.thread}));
-        else
-            compare(vxalea::task_stream<vxalea::stream32>(mod, pool, 2026, r.task, r.method),
-                    vxalea::stream32(mod, pool, {r.method, 2026, r.key, r.thread}));
-    }
+        });
     std::set<uint64_t> firsts;
-    for (uint64_t t = 0; t < 3000; ++t) {
-        auto s = vxalea::task_stream(mod, pool, 11, t, "PCG64I");
-        firsts.insert(s.next64());
-    }
+    for (uint64_t t = 0; t < 3000; ++t) firsts.insert(vxalea::task_stream(mod, pool, 11, t, "PCG64I").next64());
     EXPECT_EQ(firsts.size(), 3000u);
     EXPECT_EQ(vxalea::task_stream(mod, pool, 11, 5).method(), "MT64");
 
-    const struct {
-        const char* method;
-        uint64_t seed, task;
-        errc refusal;
-        const char* says;
-    } refusals[] = {
+    const struct { const char* method; uint64_t seed, task; errc refusal; const char* says; } refusals[] = {
         {"MH3", 1, 0, errc::no_task_substreams, "MH3 has no keys"},
         {"SUBKEY64", 1, 0, errc::no_task_substreams, "SUBKEY64 is not a statistical generator"},
         {"MT64", 0, 0, errc::seed_out_of_range, "from the clock"},
         {"PCG64I", 1, (1ull << 20) - 1, errc::task_out_of_range, "beyond the last task 1048574"},
     };
     for (const auto& r : refusals) {
-        SCOPED_TRACE(r.method);
         std::error_code ec;
         EXPECT_FALSE(vxalea::stream64::for_task(mod, pool, r.seed, r.task, r.method, ec));
         EXPECT_EQ(ec, r.refusal);
-        try {
-            vxalea::task_stream(mod, pool, r.seed, r.task, r.method);
-            ADD_FAILURE() << "no exception";
-        } catch (const vxalea::error& e) {
-            EXPECT_NE(std::string(e.what()).find(r.says), std::string::npos) << e.what();
-        }
+        EXPECT_REFUSED(vxalea::task_stream(mod, pool, r.seed, r.task, r.method), r.refusal, r.says);
     }
     EXPECT_THROW(vxalea::task_stream<vxalea::stream32>(mod, pool, 1, 1023, "PCG32I"), vxalea::error);
 }
-
-// ---- the shared array and the one host -----------------------------------------------
 
 TEST_F(CxxLayer, SharedGeneratorsAreTheSeededArray)
 {
@@ -776,15 +584,11 @@ TEST_F(CxxLayer, SharedGeneratorsAreTheSeededArray)
         vxalea::shared_generators later(mod, 4);
         EXPECT_EQ(later.data(), g.data());
         EXPECT_THROW(g[0], vxalea::error); // not before seed()
-        auto first = g.seed(100);
-        EXPECT_EQ(first.seed, 100);
-        EXPECT_EQ(first.status, VXALEA_SEED_FROM_CALLER);
-        auto second = later.seed(555);
-        EXPECT_EQ(second.seed, 100);
-        EXPECT_EQ(second.status, VXALEA_SEED_FROM_CALLER | VXALEA_SEEDED_BEFORE);
+        auto first = g.seed(100), second = later.seed(555);
+        EXPECT_TRUE(first.seed == 100 && first.status == VXALEA_SEED_FROM_CALLER);
+        EXPECT_TRUE(second.seed == 100 && second.status == (VXALEA_SEED_FROM_CALLER | VXALEA_SEEDED_BEFORE));
         for (size_t i = 0; i < g.size(); ++i) {
             vxalea::stream64_ref r = g[i];
-            EXPECT_EQ(r.method(), "MT64");
             std::mt19937_64 peer(100 + i);
             for (int k = 0; k < 400; ++k) ASSERT_EQ(r(), peer());
         }
@@ -793,25 +597,17 @@ TEST_F(CxxLayer, SharedGeneratorsAreTheSeededArray)
         // so another count is refused rather than trusted.
         std::error_code ec;
         vxalea::shared_generators other(mod, 8, ec);
-        EXPECT_EQ(ec, errc::count_mismatch);
-        EXPECT_FALSE(other);
-        try {
-            vxalea::shared_generators o(mod, 8);
-            ADD_FAILURE() << "no exception";
-        } catch (const vxalea::error& e) {
-            EXPECT_NE(std::string(e.what()).find("the array has 4 generators"), std::string::npos) << e.what();
-        }
+        EXPECT_TRUE(ec == errc::count_mismatch && !other);
+        EXPECT_REFUSED(vxalea::shared_generators(mod, 8), errc::count_mismatch, "the array has 4 generators");
     }
     // Both detached: the array is gone, a new attachment starts afresh.
     vxalea::shared_generators again(mod, 2);
-    EXPECT_EQ(again.size(), 2u);
-    EXPECT_EQ(again.seed(9).status, VXALEA_SEED_FROM_CALLER);
+    EXPECT_TRUE(again.size() == 2u && again.seed(9).status == VXALEA_SEED_FROM_CALLER);
 }
 
 TEST_F(CxxLayer, SharedGeneratorsNeverHandOutAnUninitializedOne)
 {
-    // A caller attaches with no generators and seeds: the module marks the
-    // array seeded although none exists yet.
+    // Attached with no generators and seeded: the module marks an array seeded that does not exist yet.
     VXALEA* ext = mod.extension();
     vxaleaTaskParms p{};
     p.nGenerators = -63;
@@ -822,10 +618,10 @@ TEST_F(CxxLayer, SharedGeneratorsNeverHandOutAnUninitializedOne)
         std::error_code ec;
         g.seed(5, ec);
         EXPECT_EQ(ec, errc::not_seeded);
-        EXPECT_THROW(g.seed(5), vxalea::error);
         g.at(0, ec);
         EXPECT_EQ(ec, errc::not_seeded);
-        EXPECT_THROW(g[0], vxalea::error);
+        EXPECT_REFUSED(g.seed(5), errc::not_seeded, "");
+        EXPECT_REFUSED(g[0], errc::not_seeded, "");
     }
     EXPECT_EQ(ext->runTask(ext, VXALEA_TASK_DETACH, &p, sizeof p), 0);
 }
@@ -835,9 +631,7 @@ TEST_F(CxxLayer, TheModuleServesOneLiveHostAtATime)
     vxalea::host second;
     std::error_code ec;
     vxalea::module refused(second, "vxalea", VXALEA_MODULE_DIR, ec);
-    EXPECT_FALSE(refused);
-    EXPECT_NE(std::string(second.last_error()).find("already loaded into another live host"), std::string::npos)
-        << second.last_error();
+    EXPECT_TRUE(!refused && has(second.last_error(), "already loaded into another live host")) << second.last_error();
     vxalea::stream64 s(mod, pool, {.seed = 1}); // the first host's streams run on
     s();
     { vxalea::module gone(std::move(mod)); } // unloaded from the first host
@@ -858,10 +652,9 @@ TEST(CxxLayerOwnership, EverythingIsReleasedAndMovesDoNotDoubleFree)
             vxalea::stream64 b = a.substream(2);
             EXPECT_EQ(pool.live_allocations(), 2u);
             vxalea::stream64 c(std::move(a));
-            EXPECT_FALSE(a);
-            b = std::move(c);                 // frees b's own record
-            EXPECT_EQ(pool.live_allocations(), 1u);
-            b = vxalea::stream64();           // and this one
+            b = std::move(c); // frees b's own record
+            EXPECT_TRUE(!a && pool.live_allocations() == 1u);
+            b = vxalea::stream64(); // and this one
             EXPECT_EQ(pool.live_allocations(), 0u);
             vxalea::stream64 d(mod, pool, {.method = "MT64"});
             vxalea::shared_generators g(mod, 3);
@@ -877,8 +670,7 @@ TEST(CxxLayerOwnership, EverythingIsReleasedAndMovesDoNotDoubleFree)
             vxalea::pool first(host, "P1");
             vxalea::stream64 e(mod, first, {.method = "MT64"});
             vxalea::pool moved(std::move(first)); // the stream's pool lives on in `moved`
-            EXPECT_FALSE(first);
-            EXPECT_EQ(moved.live_allocations(), 1u);
+            EXPECT_TRUE(!first && moved.live_allocations() == 1u);
             e = vxalea::stream64();
             EXPECT_EQ(moved.live_allocations(), 0u);
             moved = vxalea::pool(host, "P2"); // P1 destroyed
@@ -889,16 +681,12 @@ TEST(CxxLayerOwnership, EverythingIsReleasedAndMovesDoNotDoubleFree)
         vxalea::module other(std::move(mod));
         EXPECT_TRUE(other);
     }
-    EXPECT_EQ(vxhost_live_pools(host.get()), 0u);
-    EXPECT_EQ(vxhost_live_allocations(host.get()), 0u);
-    EXPECT_EQ(vxhost_host_errors(host.get()), 0u);
+    EXPECT_EQ(vxhost_live_pools(host.get()) + vxhost_live_allocations(host.get()) + vxhost_host_errors(host.get()), 0u);
 
     std::error_code ec;
     vxalea::host h2(ec);
-    EXPECT_FALSE(ec);
     vxalea::host h3(std::move(h2));
-    EXPECT_FALSE(h2);
-    EXPECT_TRUE(h3);
+    EXPECT_TRUE(!ec && !h2 && h3);
 }
 
 } // namespace

@@ -10,23 +10,12 @@ import pytest
 class Tool:
     def __init__(self, path):
         self.path = path
-        draw_help = self.run("draw", "--help")
-        # The integer seed is --seed where the tool also has --user-seed,
-        # --int-seed before that.
-        self.seed_option = "--seed" if "--user-seed" in draw_help else "--int-seed"
-        self.has_loc = "--loc" in draw_help
 
     def run(self, *args, stdin=None):
-        done = subprocess.run([self.path, *map(str, args)], input=stdin, capture_output=True, check=True)
-        return done.stdout.decode()
+        return subprocess.run([self.path, *map(str, args)], input=stdin, capture_output=True, check=True).stdout.decode()
 
     def stream_args(self, method, seed, key=0, thread=0):
-        args = ["--method", method, self.seed_option, seed]
-        if key:
-            args += ["--key", key]
-        if thread:
-            args += ["--thread", thread]
-        return args
+        return ["--method", method, "--seed", seed] + ["--key", key] * bool(key) + ["--thread", thread] * bool(thread)
 
     def words(self, *args):
         """The values of a --format hex run, as uint64 bit patterns."""
@@ -35,7 +24,6 @@ class Tool:
 
 @pytest.fixture(scope="session")
 def tool():
-    path = os.environ.get("VXALEA_TOOL")
-    if not path:
+    if not os.environ.get("VXALEA_TOOL"):
         pytest.fail("VXALEA_TOOL must name the vxalea tool of this build (ctest sets it)")
-    return Tool(path)
+    return Tool(os.environ["VXALEA_TOOL"])

@@ -8,50 +8,34 @@ import pytest
 import vxalea
 
 THREADS, CALLS, PIECE = 4, 40, 500
+TOTAL = THREADS * CALLS * PIECE
 
-# what each call draws, and the same sequence drawn in one piece
+# what each call draws on a shared object of seed 8, and the whole sequence
 CASES = [
-    ("raw", lambda s: s.raw(PIECE), lambda: vxalea.Stream("MT64", seed=8).raw(THREADS * CALLS * PIECE)),
-    ("normal", lambda s: s.normal(PIECE), lambda: vxalea.Stream("MT64", seed=8).normal(THREADS * CALLS * PIECE)),
+    (lambda: vxalea.Stream("MT64", seed=8), lambda s: s.raw(PIECE), lambda s: s.raw(TOTAL)),
+    (lambda: vxalea.Stream("MT64", seed=8), lambda s: s.normal(PIECE), lambda s: s.normal(TOTAL)),
+    (lambda: vxalea.BitGenerator("MT64", seed=8), lambda b: b.random_raw(PIECE), lambda s: s.raw(TOTAL)),
 ]
 
 
-def runs_taken(reference, chunks):
-    """Where each chunk starts in the reference sequence, checking that it is
-    that run of the sequence."""
-    where = {v: i for i, v in enumerate(reference.tolist())}
-    starts = []
-    for c in chunks:
-        i = where[c[0].item()]
-        np.testing.assert_array_equal(c, reference[i:i + len(c)])
-        starts.append(i)
-    return sorted(starts)
-
-
-def run_threads(call):
-    chunks = []
+@pytest.mark.parametrize("make, draw, whole", CASES)
+def test_calls_are_serialised(make, draw, whole):
+    shared, chunks = make(), []
 
     def work():
         for _ in range(CALLS):
-            chunks.append(call())
+            chunks.append(draw(shared))
 
     threads = [threading.Thread(target=work) for _ in range(THREADS)]
     for t in threads:
         t.start()
     for t in threads:
         t.join()
-    return chunks
-
-
-@pytest.mark.parametrize("name, draw, whole", CASES)
-def test_stream_calls_are_serialised(name, draw, whole):
-    stream = vxalea.Stream("MT64", seed=8)
-    chunks = run_threads(lambda: draw(stream))
-    assert runs_taken(whole(), chunks) == list(range(0, THREADS * CALLS * PIECE, PIECE))
-
-
-def test_bit_generator_calls_are_serialised():
-    bits = vxalea.BitGenerator("MT64", seed=8)
-    chunks = run_threads(lambda: bits.random_raw(PIECE))
-    whole = vxalea.Stream("MT64", seed=8).raw(THREADS * CALLS * PIECE)
-    assert runs_taken(whole, chunks) == list(range(0, THREADS * CALLS * PIECE, PIECE))
+    reference = whole(vxalea.Stream("MT64", seed=8))
+    where = {v: i for i, v in enumerate(reference.tolist())}
+    starts = []
+    for c in chunks:  # each chunk is one run of the sequence
+        i = where[c[0].item()]
+        np.testing.assert_array_equal(c, reference[i:i + len(c)])
+        starts.append(i)
+    assert sorted(starts) == list(range(0, TOTAL, PIECE))
