@@ -15,6 +15,7 @@
 #include "arrays.h"
 #include "bind.h"
 #include "include/vxalea/checkpoint.hpp"
+#include "include/vxalea/conversions.hpp"
 #include "subs/zmrslist.h"
 #include "runtime.h"
 
@@ -105,33 +106,8 @@ static_assert(VX_DISTRIBUTION_LIST(VXPY_LISTED) std::size(kDists) == 0 VX_DISTRI
 #undef VXPY_LISTED
 #undef VXPY_ONE_ROW
 
-struct Conversion {
-    const char* name;
-    zrng_double_fn ZRNG_S::*slot; /* null: the stream's rangen */
-};
-
-/* The tool's names for the descriptor's conversions. */
-constexpr Conversion kConversions[] = {
-    {"open", nullptr},
-    {"fast", &ZRNG_S::zrng_double_fast},
-    {"crude", &ZRNG_S::zrng_double_crude},
-    {"infinite", &ZRNG_S::zrng_double_infinite},
-    {"32_closed_open", &ZRNG_S::zrng_double_32_closed_open},
-    {"32_open_open", &ZRNG_S::zrng_double_32_open_open},
-    {"32_open_closed", &ZRNG_S::zrng_double_32_open_closed},
-    {"32_closed_closed", &ZRNG_S::zrng_double_32_closed_closed},
-    {"32_reject_zero", &ZRNG_S::zrng_double_32_reject_zero},
-    {"53_closed_open", &ZRNG_S::zrng_double_53_closed_open},
-    {"53_open_open", &ZRNG_S::zrng_double_53_open_open},
-    {"53_open_closed", &ZRNG_S::zrng_double_53_open_closed},
-    {"53_closed_closed", &ZRNG_S::zrng_double_53_closed_closed},
-    {"53_reject_zero", &ZRNG_S::zrng_double_53_reject_zero},
-    {"64_closed_open", &ZRNG_S::zrng_double_64_closed_open},
-    {"64_open_open", &ZRNG_S::zrng_double_64_open_open},
-    {"64_open_closed", &ZRNG_S::zrng_double_64_open_closed},
-    {"64_closed_closed", &ZRNG_S::zrng_double_64_closed_closed},
-    {"64_reject_zero_one", &ZRNG_S::zrng_double_64_reject_zero_one},
-};
+using Conversion = vxalea::conversion;
+constexpr const auto& kConversions = vxalea::conversions;
 
 class Stream {
 public:
