@@ -116,27 +116,26 @@ TEST_F(Streams, InitializedRecordAndItsNote)
 // ---- seeds ---------------------------------------------------------------------------------
 TEST_F(Streams, DoubleSeedsAreMappedAndReplacementsWarned)
 {
-    ZRANSTR* z = stream("MT1998", 1.5);
-    ASSERT_EQ(zrand_init(z), 0) << "a replaced seed is a warning only";
-    EXPECT_EQ(z->Seed, 2147483647u);
-    EXPECT_EQ(z->IsUsable, 1);
+    const struct {
+        double userSeed; // a power of two above the maximum has mantissa 1/2
+        uint64_t seed;
+        size_t replaced;
+    } rows[] = {{1.5, 2147483647u, 1}, {0x1p40, 1, 1}, {7.0, 7, 0}};
+    for (const auto& r : rows) {
+        clearJournal();
+        ZRANSTR* z = stream("MT1998", r.userSeed);
+        ASSERT_EQ(zrand_init(z), 0) << "a replaced seed is a warning only";
+        EXPECT_EQ(z->Seed, r.seed);
+        EXPECT_EQ(z->IsUsable, 1);
+        EXPECT_EQ(countCode(ZRNG_M_SEED_REPLACED), r.replaced) << r.userSeed;
+    }
+    clearJournal();
+    zrand_init(stream("MT1998", 1.5));
     JournalEntry w = only(ZRNG_M_SEED_REPLACED);
     EXPECT_EQ(w.severity, VXSeverityWarning);
     EXPECT_EQ(w.text,
               "The seed 1.5 is not a whole number from 1 to 4294967295 as method MT1998 requires; "
               "the seed 2147483647 (0x7FFFFFFF) is used instead.");
-
-    clearJournal();
-    z->UserSeed = 0x1p40; // a power of two above the maximum: mantissa 1/2
-    zrand_init(z);
-    EXPECT_EQ(z->Seed, 1u);
-    EXPECT_EQ(countCode(ZRNG_M_SEED_REPLACED), 1u);
-
-    clearJournal();
-    z->UserSeed = 7.0;
-    zrand_init(z);
-    EXPECT_EQ(z->Seed, 7u);
-    EXPECT_EQ(countCode(ZRNG_M_SEED_REPLACED), 0u);
 }
 
 TEST_F(Streams, NegativeOrNanSeedsSeedFromTheClockSilently)
@@ -152,12 +151,11 @@ TEST_F(Streams, NegativeOrNanSeedsSeedFromTheClockSilently)
     }
     // The debugging override makes self-seeding repeatable.
     setDouble("vxbug.RNGSEED", 42);
-    ZRANSTR* z = stream("MT64");
-    zrand_init(z);
-    EXPECT_EQ(z->Seed, 42u);
-    ZRANSTR* y = stream("MT1998");
-    zrand_init(y);
-    EXPECT_EQ(y->Seed, 42u);
+    for (const char* m : {"MT64", "MT1998"}) {
+        ZRANSTR* z = stream(m);
+        zrand_init(z);
+        EXPECT_EQ(z->Seed, 42u) << m;
+    }
 }
 
 TEST_F(Streams, ZrandSeedClearsKeysBeforeInitializing)
@@ -517,12 +515,11 @@ TEST_F(Streams, CloneAllocationFailuresLeakNothing)
     auto* from = reinterpret_cast<ZRAND_S*>(src);
     const size_t live = vxhost_pool_live(pool);
 
-    vxhost_pool_fail_at(pool, 1);
-    EXPECT_EQ(zrand_clone_vx(pool, 3, from), nullptr);
-    EXPECT_EQ(vxhost_pool_live(pool), live);
-    vxhost_pool_fail_at(pool, 2); // the stream succeeds, its state block fails
-    EXPECT_EQ(zrand_clone_vx(pool, 3, from), nullptr);
-    EXPECT_EQ(vxhost_pool_live(pool), live) << "the stream was given back";
+    for (int k : {1, 2}) { // 2: the stream succeeds, its state block fails and the stream is given back
+        vxhost_pool_fail_at(pool, k);
+        EXPECT_EQ(zrand_clone_vx(pool, 3, from), nullptr);
+        EXPECT_EQ(vxhost_pool_live(pool), live) << "allocation " << k << " failing";
+    }
     vxhost_pool_fail_at(pool, 0);
 
     ZRAND_S* c = zrand_clone_vx(pool, 3, from);
