@@ -400,29 +400,19 @@ TEST_F(Streams, RewindInvalidatesEveryCacheButBeta)
 {
     ZRANSTR* z = stream("MT64", 1);
     zrand_init(z);
-    z->gam.alphasave = 2.0;
-    z->gam.a = 0.25;
-    z->bin.psave = 0.3;
+    double* reset[] = {&z->gam.alphasave, &z->bin.psave, &z->poi.lambdasave};
+    double* kept[] = {&z->bet.alphasave, &z->bet.d3, &z->gam.a, &z->bin.mean, &z->nor.storedVariate};
+    for (double* d : reset) *d = 2.0;
+    for (double* d : kept) *d = 0.75;
     z->bin.nsave = 10;
     z->bin.underflow = 1;
-    z->bin.mean = 3.0;
-    z->poi.lambdasave = 4.0;
     z->nor.HaveOne = 1;
-    z->nor.storedVariate = 0.75;
-    z->bet.alphasave = 1.5;
-    z->bet.d3 = 7.0;
     EXPECT_EQ(zrand_rewind(reinterpret_cast<ZRAND_S*>(z)), 0);
-    EXPECT_EQ(z->gam.alphasave, kMinusPi);
-    EXPECT_EQ(z->bin.psave, kMinusPi);
-    EXPECT_EQ(z->poi.lambdasave, kMinusPi);
+    for (double* d : reset) EXPECT_EQ(*d, kMinusPi);
+    for (double* d : kept) EXPECT_EQ(*d, 0.75);
     EXPECT_EQ(z->bin.nsave, -9007199254740992LL);
     EXPECT_EQ(z->bin.underflow, 0);
     EXPECT_EQ(z->nor.HaveOne, 0);
-    EXPECT_EQ(z->bet.alphasave, 1.5);
-    EXPECT_EQ(z->bet.d3, 7.0);
-    EXPECT_EQ(z->gam.a, 0.25);
-    EXPECT_EQ(z->bin.mean, 3.0);
-    EXPECT_EQ(z->nor.storedVariate, 0.75);
 }
 
 TEST_F(Streams, CrudeStreamsUseTheEngineQuickConversionWhenThereIsOne)
