@@ -630,12 +630,8 @@ struct UpperSpy : VXNLSExt {
     static inline std::vector<VXChar> asked;
     UpperSpy()
     {
-        makeToVXChar = nullptr;
-        makeFromVXChar = nullptr;
-        toUpper = [](VXNLSExth, VXChar c) -> VXChar {
-            asked.push_back(c);
-            return 0x2BAD;
-        };
+        makeToVXChar = nullptr, makeFromVXChar = nullptr;
+        toUpper = [](VXNLSExth, VXChar c) -> VXChar { return asked.push_back(c), 0x2BAD; };
     }
 };
 
