@@ -525,24 +525,15 @@ protected:
         }
         return out;
     }
-    std::string line32(int first, int count)
+    // One dump line of 32- or 64-bit elements, formatted independently of the module.
+    std::string line(int bits, int first, int count)
     {
         std::string out;
         char buf[64];
         for (int i = first; i < first + count; ++i) {
-            std::snprintf(buf, sizeof buf, i == first ? "   %3i: %8x" : "  %3i: %8x", i, blob.w[i]);
-            out += buf;
-        }
-        return out;
-    }
-    std::string line64(int first, int count)
-    {
-        std::string out;
-        char buf[64];
-        for (int i = first; i < first + count; ++i) {
-            unsigned long long v;
-            std::memcpy(&v, reinterpret_cast<const uint8_t*>(&blob) + 8 * i, 8);
-            std::snprintf(buf, sizeof buf, i == first ? "   %3i: %16llx" : "  %3i: %16llx", i, v);
+            unsigned long long v = 0;
+            std::memcpy(&v, reinterpret_cast<const uint8_t*>(&blob) + bits / 8 * i, bits / 8);
+            std::snprintf(buf, sizeof buf, "%*s%3i: %*llx", i == first ? 3 : 2, "", i, bits / 4, v);
             out += buf;
         }
         return out;
@@ -560,15 +551,15 @@ TEST_F(TemplateJournal, Dump32LineShapes)
     q.zrng_dump_blob_32(&blob, -3);
     EXPECT_EQ(lines(), std::vector<std::string>{kOmitted});
     q.zrng_dump_blob_32(&blob, 6);
-    EXPECT_EQ(lines(), (std::vector<std::string>{line32(0, 4), line32(4, 2), kOmitted}));
+    EXPECT_EQ(lines(), (std::vector<std::string>{line(32, 0, 4), line(32, 4, 2), kOmitted}));
     q.zrng_dump_blob_32(&blob, 1000);
-    EXPECT_EQ(lines(), (std::vector<std::string>{line32(0, 4), line32(4, 4), line32(8, 3)}));
+    EXPECT_EQ(lines(), (std::vector<std::string>{line(32, 0, 4), line(32, 4, 4), line(32, 8, 3)}));
     q.zrng_dump_blob_32(&blob, 11);
     EXPECT_EQ(lines().size(), 3u);
     q.zrng_dump_blob_32(&blob, 9);
-    EXPECT_EQ(lines(), (std::vector<std::string>{line32(0, 4), line32(4, 4), line32(8, 1), kOmitted}));
-    EXPECT_EQ(line32(0, 2), "     0: 10000000    1: 20000001");
-    EXPECT_EQ(line32(3, 1), "     3:        7");
+    EXPECT_EQ(lines(), (std::vector<std::string>{line(32, 0, 4), line(32, 4, 4), line(32, 8, 1), kOmitted}));
+    EXPECT_EQ(line(32, 0, 2), "     0: 10000000    1: 20000001");
+    EXPECT_EQ(line(32, 3, 1), "     3:        7");
 }
 
 TEST_F(TemplateJournal, Dump64LineShapesAndStubs)
@@ -576,10 +567,10 @@ TEST_F(TemplateJournal, Dump64LineShapesAndStubs)
     ZRNG_S q = setUp<DumpEngine>();
     clearJournal();
     q.zrng_dump_blob_64(&blob, 400);
-    EXPECT_EQ(lines(), (std::vector<std::string>{line64(0, 4), line64(4, 1)}));
+    EXPECT_EQ(lines(), (std::vector<std::string>{line(64, 0, 4), line(64, 4, 1)}));
     q.zrng_dump_blob_64(&blob, 3);
-    EXPECT_EQ(lines(), (std::vector<std::string>{line64(0, 3), kOmitted}));
-    EXPECT_EQ(line64(2, 1), "     2: 6000000550000004");
+    EXPECT_EQ(lines(), (std::vector<std::string>{line(64, 0, 3), kOmitted}));
+    EXPECT_EQ(line(64, 2, 1), "     2: 6000000550000004");
 
     ZRNG_S n = setUp<NoDump>();
     clearJournal();
