@@ -173,22 +173,10 @@ TEST(TemplateSetup, CutsNameAndLabelAndStubsMissingOperations)
     EXPECT_EQ(q.zrng_state(b.p(), in, 4, 0), -1);
     EXPECT_EQ(q.zrng_state(b.p(), in, 0, 0), 0);
     EXPECT_EQ(b.s.area[0], 0x11);
-    EXPECT_EQ(q.zrng_key_32(b.p(), 5), 0);
-    EXPECT_EQ(q.zrng_key_64(b.p(), 5), 0);
-    EXPECT_EQ(q.zrng_key_double(b.p(), 5.0), 0);
-    EXPECT_EQ(q.zrng_thread_32(b.p(), 5), 0);
-    EXPECT_EQ(q.zrng_thread_64(b.p(), 5), 0);
     ZRNG_S h = setUp<Seedless>();
-    EXPECT_EQ(h.zrng_seed_32(b.p(), 9), 0);
-    EXPECT_EQ(h.zrng_seed_64(b.p(), 9), 0);
-    EXPECT_EQ(h.zrng_seed_double(b.p(), 9.0), 0);
-    EXPECT_EQ(b.s.seeded, 0u);
     EXPECT_NE(h.zrng_double_32_open_open, nullptr); // both families
     EXPECT_NE(h.zrng_double_64_open_open, nullptr);
     EXPECT_EQ(h.zrng_double_32_closed_open(b.p()), 0.0); // the high half of 5
-    // A 31-bit engine is a 32-bit engine for widths.
-    EXPECT_EQ(q.zrng_seed_32(b.p(), 9), 2);
-    EXPECT_EQ(q.zrng_seed_64(b.p(), 9), 1);
 }
 
 // ---- raw compositions and conversions ----------------------------------------------
@@ -314,199 +302,134 @@ TEST(TemplateConvert, ThirtyTwoBitEngineFeedsSixtyFourBitFamilyWithPairs)
     EXPECT_EQ(b.s.draws, 2u);
 }
 
-TEST(TemplateReject, DrawCountsOfTheRejectingLoops)
+// Each row: the script the engine replays, the expected value and how many draws it took.
+TEST(TemplateReject, DrawCountsOfTheRejectingAndInfiniteLoops)
 {
-    ZRNG_S q = setUp<S32>();
-    {
-        Blob b({0});
-        EXPECT_EQ(q.zrng_double_32_reject_zero(b.p()), 0.0);
-        EXPECT_EQ(b.s.draws, 99u);
-    }
-    {
-        std::vector<uint64_t> v(98, 0);
-        v.push_back(7);
-        Blob b(v);
-        EXPECT_EQ(q.zrng_double_32_reject_zero(b.p()), 7 * 0x1p-32);
-        EXPECT_EQ(b.s.draws, 99u);
-    }
-    {
-        Blob b({0, 0, 0, 5});
-        EXPECT_EQ(q.zrng_double_open(b.p()), 5 * 0x1p-32);
-        EXPECT_EQ(b.s.draws, 4u);
-    }
-    ZRNG_S w = setUp<S64>();
-    {
-        Blob b({0x7FF}); // j = 0 although u is not
-        EXPECT_EQ(w.zrng_double_53_reject_zero(b.p()), 0.0);
-        EXPECT_EQ(b.s.draws, 99u);
-    }
-    {
-        Blob b({0x7FF, 0x800});
-        EXPECT_EQ(w.zrng_double_53_reject_zero(b.p()), 0x1p-53);
-        EXPECT_EQ(b.s.draws, 2u);
-    }
-    {
-        Blob b({0});
-        EXPECT_EQ(w.zrng_double_infinite(b.p()), 0.0);
-        EXPECT_EQ(b.s.draws, 16u);
-    }
-    {
-        Blob b({0, 0xFFFFFFFFFFFFFC00ull, UINT64_MAX, 3});
-        EXPECT_EQ(w.zrng_double_64_reject_zero_one(b.p()), 3 * 0x1p-64);
-        EXPECT_EQ(b.s.draws, 4u);
-    }
-    {
-        Blob b({0xFFFFFFFFFFFFFBFFull});
-        const double x = w.zrng_double_open(b.p());
-        EXPECT_LT(x, 1.0);
-        EXPECT_EQ(b.s.draws, 1u);
-    }
-    // A stuck generator ends the loop after the documented bound, inside (0, 1).
-    {
-        Blob b({0});
-        EXPECT_EQ(w.zrng_double_64_reject_zero_one(b.p()), 0x1p-64);
-        EXPECT_EQ(b.s.draws, uint64_t(vxeng::kRejectZeroOneDraws));
-    }
-    {
-        Blob b({UINT64_MAX});
-        EXPECT_EQ(w.zrng_double_64_reject_zero_one(b.p()), 1023 * 0x1p-10);
-        EXPECT_EQ(b.s.draws, uint64_t(vxeng::kRejectZeroOneDraws));
-    }
-}
-
-TEST(TemplateInfinite, ExponentAndRefill)
-{
-    ZRNG_S w = setUp<S64>();
-    const uint64_t v = 0xF0F0F0F0F0F0F0F1ull;
-    {
-        Blob b({1, v});
-        const double want =
-            std::ldexp(static_cast<double>(((1ull << 63) | (v >> 1)) | 1), -127);
-        EXPECT_EQ(w.zrng_double_infinite(b.p()), want);
-        EXPECT_EQ(b.s.draws, 2u);
-    }
-    {
-        Blob b({0x8000000000000000ull});
-        EXPECT_EQ(w.zrng_double_infinite(b.p()), std::ldexp(double(0x8000000000000001ull), -64));
-        EXPECT_EQ(b.s.draws, 1u);
-    }
-    {
-        Blob b({0xFFFFFFFFFFFFFC00ull});
-        EXPECT_EQ(w.zrng_double_infinite(b.p()), 1.0);
-    }
-    {
+    ZRNG_S q = setUp<S32>(), w = setUp<S64>();
+    const uint64_t top = 0xFFFFFFFFFFFFFC00ull, v = 0xF0F0F0F0F0F0F0F1ull, stuck = vxeng::kRejectZeroOneDraws;
+    std::vector<uint64_t> late(98, 0), deep(15, 0); // a late nonzero word; fifteen zero words
+    late.push_back(7);
+    deep.push_back(1);
+    deep.push_back(UINT64_MAX);
+    const struct {
+        zrng_double_fn f;
+        std::vector<uint64_t> script;
+        double want;
+        uint64_t draws;
+    } rows[] = {
+        {q.zrng_double_32_reject_zero, {0}, 0.0, 99},
+        {q.zrng_double_32_reject_zero, late, 7 * 0x1p-32, 99},
+        {q.zrng_double_open, {0, 0, 0, 5}, 5 * 0x1p-32, 4},
+        {w.zrng_double_53_reject_zero, {0x7FF}, 0.0, 99}, // j = 0 although u is not
+        {w.zrng_double_53_reject_zero, {0x7FF, 0x800}, 0x1p-53, 2},
+        {w.zrng_double_64_reject_zero_one, {0, top, UINT64_MAX, 3}, 3 * 0x1p-64, 4},
+        {w.zrng_double_open, {0xFFFFFFFFFFFFFBFFull}, 1.0 - 0x1p-53, 1},
+        // A stuck generator ends the loop after the documented bound, inside (0, 1).
+        {w.zrng_double_64_reject_zero_one, {0}, 0x1p-64, stuck},
+        {w.zrng_double_64_reject_zero_one, {UINT64_MAX}, 1023 * 0x1p-10, stuck},
+        {w.zrng_double_infinite, {0}, 0.0, 16},
+        {w.zrng_double_infinite, {1, v}, std::ldexp(double(((1ull << 63) | (v >> 1)) | 1), -127), 2},
+        {w.zrng_double_infinite, {1ull << 63}, std::ldexp(double(0x8000000000000001ull), -64), 1},
+        {w.zrng_double_infinite, {top}, 1.0, 1},
         // Three zero words, then 2^40: exponent -64*4 - 23, refilled from v.
-        Blob b({0, 0, 0, 1ull << 40, v});
-        const uint64_t u = (1ull << 63) | (v >> 41);
-        EXPECT_EQ(w.zrng_double_infinite(b.p()), std::ldexp(static_cast<double>(u | 1), -64 * 4 - 23));
-        EXPECT_EQ(b.s.draws, 5u);
-    }
-    {
+        {w.zrng_double_infinite, {0, 0, 0, 1ull << 40, v}, std::ldexp(double(((1ull << 63) | (v >> 41)) | 1), -64 * 4 - 23), 5},
         // Fifteen zeros then 1: the result is subnormal, still nonzero.
-        std::vector<uint64_t> s(15, 0);
-        s.push_back(1);
-        s.push_back(UINT64_MAX);
-        Blob b(s);
-        const double x = w.zrng_double_infinite(b.p());
-        EXPECT_GT(x, 0.0);
-        EXPECT_LT(x, 0x1p-1000);
-        EXPECT_EQ(x, std::ldexp(static_cast<double>(UINT64_MAX), -64 * 16 - 63));
+        {w.zrng_double_infinite, deep, std::ldexp(double(UINT64_MAX), -64 * 16 - 63), 17},
+    };
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        Blob b(rows[i].script);
+        EXPECT_EQ(rows[i].f(b.p()), rows[i].want) << "row " << i;
+        EXPECT_EQ(b.s.draws, rows[i].draws) << "row " << i;
     }
 }
 
 // ---- seeds, keys and threads --------------------------------------------------------
 
-TEST(TemplateSeed, WidthsFoldsAndDoubles)
+// Calls op ('s'eed, 'k'ey, 't'hread) at width w ('3'2, '6'4, 'd'ouble) on a fresh blob.
+int callOp(const ZRNG_S& q, ScriptState& s, char op, char w, uint64_t u, double d)
 {
-    ZRNG_S q = setUp<S32>();
-    Blob b({1});
-    EXPECT_EQ(q.zrng_seed_32(b.p(), 7), 2);
-    EXPECT_EQ(b.s.seeded, 7u);
-    EXPECT_EQ(q.zrng_seed_64(b.p(), 0x0000000100000001ull), 1);
-    EXPECT_EQ(b.s.seeded, 0u); // folds to 0 and is used as 0
-    EXPECT_EQ(q.zrng_seed_64(b.p(), 0x0000000500000007ull), 1);
-    EXPECT_EQ(b.s.seeded, 2u);
-    EXPECT_EQ(q.zrng_seed_double(b.p(), 12345.0), 1);
-    EXPECT_EQ(b.s.seeded, 12345u);
-    EXPECT_EQ(q.zrng_seed_double(b.p(), 1.5), 1);
-    EXPECT_EQ(b.s.seeded, 2147483647u);
-    EXPECT_EQ(q.zrng_seed_double(b.p(), 4294967295.0), 1);
-    EXPECT_EQ(b.s.seeded, 4294967295u);
-    EXPECT_EQ(q.zrng_seed_double(b.p(), 0x1p40), 1); // power of two above the range
-    EXPECT_EQ(b.s.seeded, 1u);
-
-    ZRNG_S w = setUp<S64>();
-    EXPECT_EQ(w.zrng_seed_64(b.p(), 0xFEDCBA9876543210ull), 2);
-    EXPECT_EQ(b.s.seeded, 0xFEDCBA9876543210ull);
-    EXPECT_EQ(w.zrng_seed_32(b.p(), 0x89ABCDEFu), 1);
-    EXPECT_EQ(b.s.seeded, 0x89ABCDEFull);
-    EXPECT_EQ(w.zrng_seed_double(b.p(), 18446744073709549568.0), 1); // 2^64 - 2^11, whole
-    EXPECT_EQ(b.s.seeded, 18446744073709549568ull);
-    EXPECT_EQ(w.zrng_seed_double(b.p(), 0x1p64), 1);
-    EXPECT_EQ(b.s.seeded, 1u);
-    EXPECT_EQ(w.zrng_seed_double(b.p(), INFINITY), 1); // saturates, never undefined
+    void* p = &s;
+    if (op == 's') return w == '3' ? q.zrng_seed_32(p, uint32_t(u)) : w == '6' ? q.zrng_seed_64(p, u) : q.zrng_seed_double(p, d);
+    if (op == 'k') return w == '3' ? q.zrng_key_32(p, uint32_t(u)) : w == '6' ? q.zrng_key_64(p, u) : q.zrng_key_double(p, d);
+    return w == '3' ? q.zrng_thread_32(p, uint32_t(u)) : w == '6' ? q.zrng_thread_64(p, u) : 0;
 }
 
-TEST(TemplateKey, ZeroTruncationFmodAndCodes)
+// Code, value reaching the engine and whether the engine was called at all (-1: not counted).
+// kAny: the value is not checked.
+constexpr uint64_t kAny = 0xA5A5A5A5A5A5A5A5ull;
+
+TEST(TemplateSeedKeyThread, CodesFoldsTruncationsAndZeros)
 {
-    ZRNG_S q = setUp<S32>();
-    Blob b({1});
-    EXPECT_EQ(q.zrng_key_32(b.p(), 0), 0);
-    EXPECT_EQ(q.zrng_key_64(b.p(), 0), 0);
-    EXPECT_EQ(b.s.keys, 0);
-    EXPECT_EQ(q.zrng_key_32(b.p(), 5), 2);
-    EXPECT_EQ(b.s.keyed, 5u);
-    EXPECT_EQ(q.zrng_key_64(b.p(), 0x100000000ull), 1); // nonzero, truncates to 0
-    EXPECT_EQ(b.s.keys, 2);
-    EXPECT_EQ(b.s.keyed, 0u);
-    EXPECT_EQ(q.zrng_key_64(b.p(), 0x1200000034ull), 1);
-    EXPECT_EQ(b.s.keyed, 0x34u);
-    EXPECT_EQ(q.zrng_key_double(b.p(), NAN), 0);
-    EXPECT_EQ(q.zrng_key_double(b.p(), 0.0), 0);
-    EXPECT_EQ(q.zrng_key_double(b.p(), -0.0), 0);
-    EXPECT_EQ(b.s.keys, 3);
-    EXPECT_EQ(q.zrng_key_double(b.p(), -5.0), 1); // becomes 0: no change
-    EXPECT_EQ(q.zrng_key_double(b.p(), 0x1p32), 1);
-    EXPECT_EQ(q.zrng_key_double(b.p(), INFINITY), 1);
-    EXPECT_EQ(b.s.keys, 3);
-    EXPECT_EQ(q.zrng_key_double(b.p(), 0x1p32 + 7.75), 1);
-    EXPECT_EQ(b.s.keyed, 7u);
-    EXPECT_EQ(q.zrng_key_double(b.p(), 3.9), 1);
-    EXPECT_EQ(b.s.keyed, 3u);
-
-    ZRNG_S z = setUp<S32ZeroKey>();
-    EXPECT_EQ(z.zrng_key_double(b.p(), -5.0), 1);
-    EXPECT_EQ(b.s.keyed, 0u);
-    EXPECT_EQ(b.s.keys, 6);
-
-    ZRNG_S w = setUp<S64>();
-    EXPECT_EQ(w.zrng_key_32(b.p(), 9), 1);
-    EXPECT_EQ(b.s.keyed, 9u);
-    EXPECT_EQ(w.zrng_key_64(b.p(), 1ull << 63), 2);
-    EXPECT_EQ(b.s.keyed, 1ull << 63);
-    EXPECT_EQ(w.zrng_key_double(b.p(), 0x1p64 + 0x1p12), 1);
-    EXPECT_EQ(b.s.keyed, 4096u);
-    EXPECT_EQ(w.zrng_key_double(b.p(), 1e300), 1); // fmod keeps it below 2^64
+    const ZRNG_S a = setUp<S32>(), c = setUp<S64>(), z = setUp<S32ZeroKey>(), r = setUp<Bare>(), h = setUp<Seedless>();
+    const struct {
+        const ZRNG_S* q;
+        char op, w;
+        uint64_t u;
+        double d;
+        int code;
+        uint64_t stored;
+        int calls;
+    } rows[] = {
+        {&a, 's', '3', 7, 0, 2, 7, 1},
+        {&a, 's', '6', 0x0000000100000001ull, 0, 1, 0, 1}, // folds to 0 and is used as 0
+        {&a, 's', '6', 0x0000000500000007ull, 0, 1, 2, 1},
+        {&a, 's', 'd', 0, 12345.0, 1, 12345, 1},
+        {&a, 's', 'd', 0, 1.5, 1, 2147483647u, 1},
+        {&a, 's', 'd', 0, 4294967295.0, 1, 4294967295u, 1},
+        {&a, 's', 'd', 0, 0x1p40, 1, 1, 1}, // power of two above the range
+        {&c, 's', '6', 0xFEDCBA9876543210ull, 0, 2, 0xFEDCBA9876543210ull, 1},
+        {&c, 's', '3', 0x89ABCDEFu, 0, 1, 0x89ABCDEFull, 1},
+        {&c, 's', 'd', 0, 18446744073709549568.0, 1, 18446744073709549568ull, 1}, // 2^64 - 2^11, whole
+        {&c, 's', 'd', 0, 0x1p64, 1, 1, 1},
+        {&c, 's', 'd', 0, INFINITY, 1, kAny, -1}, // saturates, never undefined
+        {&a, 'k', '3', 0, 0, 0, kAny, 0},
+        {&a, 'k', '6', 0, 0, 0, kAny, 0},
+        {&a, 'k', '3', 5, 0, 2, 5, 1},
+        {&a, 'k', '6', 0x100000000ull, 0, 1, 0, 1}, // nonzero, truncates to 0
+        {&a, 'k', '6', 0x1200000034ull, 0, 1, 0x34, 1},
+        {&a, 'k', 'd', 0, NAN, 0, kAny, 0},
+        {&a, 'k', 'd', 0, 0.0, 0, kAny, 0},
+        {&a, 'k', 'd', 0, -0.0, 0, kAny, 0},
+        {&a, 'k', 'd', 0, -5.0, 1, kAny, 0}, // becomes 0: no change
+        {&a, 'k', 'd', 0, 0x1p32, 1, kAny, 0},
+        {&a, 'k', 'd', 0, INFINITY, 1, kAny, 0},
+        {&a, 'k', 'd', 0, 0x1p32 + 7.75, 1, 7, 1},
+        {&a, 'k', 'd', 0, 3.9, 1, 3, 1},
+        {&z, 'k', 'd', 0, -5.0, 1, 0, 1},
+        {&c, 'k', '3', 9, 0, 1, 9, 1},
+        {&c, 'k', '6', 1ull << 63, 0, 2, 1ull << 63, 1},
+        {&c, 'k', 'd', 0, 0x1p64 + 0x1p12, 1, 4096, 1},
+        {&a, 't', '3', 0, 0, 2, kAny, 0}, // zero keeps the state but returns the code
+        {&a, 't', '6', 0, 0, 1, kAny, 0},
+        {&a, 't', '3', 4, 0, 2, 4, 1},
+        {&a, 't', '6', 0x500000006ull, 0, 1, 6, 1},
+        {&c, 't', '6', 0, 0, 2, kAny, 0},
+        {&c, 't', '3', 0, 0, 1, kAny, 0},
+        {&c, 't', '3', 3, 0, 1, 3, 1},
+        // Missing operations are stubs returning 0; a 31-bit engine is a 32-bit one for widths.
+        {&r, 'k', '3', 5, 0, 0, kAny, 0},
+        {&r, 'k', '6', 5, 0, 0, kAny, 0},
+        {&r, 'k', 'd', 0, 5.0, 0, kAny, 0},
+        {&r, 't', '3', 5, 0, 0, kAny, 0},
+        {&r, 't', '6', 5, 0, 0, kAny, 0},
+        {&h, 's', '3', 9, 0, 0, 0, 0},
+        {&h, 's', '6', 9, 0, 0, 0, 0},
+        {&h, 's', 'd', 0, 9.0, 0, 0, 0},
+        {&r, 's', '3', 9, 0, 2, 9, -1},
+        {&r, 's', '6', 9, 0, 1, 9, -1},
+    };
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        const auto& w = rows[i];
+        Blob b({1});
+        EXPECT_EQ(callOp(*w.q, b.s, w.op, w.w, w.u, w.d), w.code) << "row " << i;
+        const uint64_t got = w.op == 's' ? b.s.seeded : w.op == 'k' ? b.s.keyed : b.s.threaded;
+        const int calls = w.op == 's' ? b.s.seeds : w.op == 'k' ? b.s.keys : b.s.threads;
+        EXPECT_TRUE(w.stored == kAny || got == w.stored) << "row " << i << ": " << got;
+        EXPECT_TRUE(w.calls < 0 || calls == w.calls) << "row " << i << ": " << calls;
+    }
+    Blob b({1}); // fmod keeps a huge key below 2^64
+    EXPECT_EQ(c.zrng_key_double(b.p(), 1e300), 1);
     EXPECT_LT(static_cast<double>(b.s.keyed), 0x1p64);
-}
-
-TEST(TemplateThread, ZeroKeepsStateButReturnsTheCode)
-{
-    ZRNG_S q = setUp<S32>();
-    Blob b({1});
-    EXPECT_EQ(q.zrng_thread_32(b.p(), 0), 2);
-    EXPECT_EQ(q.zrng_thread_64(b.p(), 0), 1);
-    EXPECT_EQ(b.s.threads, 0);
-    EXPECT_EQ(q.zrng_thread_32(b.p(), 4), 2);
-    EXPECT_EQ(q.zrng_thread_64(b.p(), 0x500000006ull), 1);
-    EXPECT_EQ(b.s.threaded, 6u);
-    EXPECT_EQ(b.s.threads, 2);
-    ZRNG_S w = setUp<S64>();
-    EXPECT_EQ(w.zrng_thread_64(b.p(), 0), 2);
-    EXPECT_EQ(w.zrng_thread_32(b.p(), 0), 1);
-    EXPECT_EQ(b.s.threads, 2);
-    EXPECT_EQ(w.zrng_thread_32(b.p(), 3), 1);
-    EXPECT_EQ(b.s.threaded, 3u);
 }
 
 // ---- state import ----------------------------------------------------------------------
@@ -602,24 +525,15 @@ protected:
         }
         return out;
     }
-    std::string line32(int first, int count)
+    // One dump line of 32- or 64-bit elements, formatted independently of the module.
+    std::string line(int bits, int first, int count)
     {
         std::string out;
         char buf[64];
         for (int i = first; i < first + count; ++i) {
-            std::snprintf(buf, sizeof buf, i == first ? "   %3i: %8x" : "  %3i: %8x", i, blob.w[i]);
-            out += buf;
-        }
-        return out;
-    }
-    std::string line64(int first, int count)
-    {
-        std::string out;
-        char buf[64];
-        for (int i = first; i < first + count; ++i) {
-            unsigned long long v;
-            std::memcpy(&v, reinterpret_cast<const uint8_t*>(&blob) + 8 * i, 8);
-            std::snprintf(buf, sizeof buf, i == first ? "   %3i: %16llx" : "  %3i: %16llx", i, v);
+            unsigned long long v = 0;
+            std::memcpy(&v, reinterpret_cast<const uint8_t*>(&blob) + bits / 8 * i, bits / 8);
+            std::snprintf(buf, sizeof buf, "%*s%3i: %*llx", i == first ? 3 : 2, "", i, bits / 4, v);
             out += buf;
         }
         return out;
@@ -637,15 +551,15 @@ TEST_F(TemplateJournal, Dump32LineShapes)
     q.zrng_dump_blob_32(&blob, -3);
     EXPECT_EQ(lines(), std::vector<std::string>{kOmitted});
     q.zrng_dump_blob_32(&blob, 6);
-    EXPECT_EQ(lines(), (std::vector<std::string>{line32(0, 4), line32(4, 2), kOmitted}));
+    EXPECT_EQ(lines(), (std::vector<std::string>{line(32, 0, 4), line(32, 4, 2), kOmitted}));
     q.zrng_dump_blob_32(&blob, 1000);
-    EXPECT_EQ(lines(), (std::vector<std::string>{line32(0, 4), line32(4, 4), line32(8, 3)}));
+    EXPECT_EQ(lines(), (std::vector<std::string>{line(32, 0, 4), line(32, 4, 4), line(32, 8, 3)}));
     q.zrng_dump_blob_32(&blob, 11);
     EXPECT_EQ(lines().size(), 3u);
     q.zrng_dump_blob_32(&blob, 9);
-    EXPECT_EQ(lines(), (std::vector<std::string>{line32(0, 4), line32(4, 4), line32(8, 1), kOmitted}));
-    EXPECT_EQ(line32(0, 2), "     0: 10000000    1: 20000001");
-    EXPECT_EQ(line32(3, 1), "     3:        7");
+    EXPECT_EQ(lines(), (std::vector<std::string>{line(32, 0, 4), line(32, 4, 4), line(32, 8, 1), kOmitted}));
+    EXPECT_EQ(line(32, 0, 2), "     0: 10000000    1: 20000001");
+    EXPECT_EQ(line(32, 3, 1), "     3:        7");
 }
 
 TEST_F(TemplateJournal, Dump64LineShapesAndStubs)
@@ -653,10 +567,10 @@ TEST_F(TemplateJournal, Dump64LineShapesAndStubs)
     ZRNG_S q = setUp<DumpEngine>();
     clearJournal();
     q.zrng_dump_blob_64(&blob, 400);
-    EXPECT_EQ(lines(), (std::vector<std::string>{line64(0, 4), line64(4, 1)}));
+    EXPECT_EQ(lines(), (std::vector<std::string>{line(64, 0, 4), line(64, 4, 1)}));
     q.zrng_dump_blob_64(&blob, 3);
-    EXPECT_EQ(lines(), (std::vector<std::string>{line64(0, 3), kOmitted}));
-    EXPECT_EQ(line64(2, 1), "     2: 6000000550000004");
+    EXPECT_EQ(lines(), (std::vector<std::string>{line(64, 0, 3), kOmitted}));
+    EXPECT_EQ(line(64, 2, 1), "     2: 6000000550000004");
 
     ZRNG_S n = setUp<NoDump>();
     clearJournal();

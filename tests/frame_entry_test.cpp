@@ -77,16 +77,12 @@ TEST_F(ClockReader, FallsBackToLocalWallClock)
 TEST(HostBinding, SecondVxextverWinsAndVersionIsReportedEachTime)
 {
     VXHndl a{}, b{};
-    size_t major = 0, minor = 0;
-    EXPECT_EQ(vxextver(&a, &major, &minor), 0);
-    EXPECT_EQ(Exported_VXHandle, &a);
-    EXPECT_EQ(major, 9u);
-    EXPECT_EQ(minor, 1u);
-    major = minor = 0;
-    EXPECT_EQ(vxextver(&b, &major, &minor), 0);
-    EXPECT_EQ(Exported_VXHandle, &b);
-    EXPECT_EQ(major, 9u);
-    EXPECT_EQ(minor, 1u);
+    for (VXHndl* h : {&a, &b}) {
+        size_t major = 0, minor = 0;
+        EXPECT_EQ(vxextver(h, &major, &minor), 0);
+        EXPECT_EQ(Exported_VXHandle, h);
+        EXPECT_EQ((std::array<size_t, 2>{major, minor}), (std::array<size_t, 2>{9, 1}));
+    }
     vxextent(&a);
     EXPECT_EQ(Exported_VXHandle, &a);
     vxextent(nullptr);
@@ -173,18 +169,12 @@ TEST_F(Entry, EverySetUpFailureReturnsNullAndLeavesNoPool)
 {
     size_t pools = vxhost_live_pools(host());
 
-    vxhost_fail_pool_create(host(), 1);
-    EXPECT_EQ(load(), nullptr);
-    EXPECT_EQ(vxhost_live_pools(host()), pools);
-
-    vxhost_fail_lock_create(host(), 1);
-    EXPECT_EQ(load(), nullptr);
-    EXPECT_EQ(vxhost_live_pools(host()), pools);
-
-    for (long k : {1L, 2L}) {
-        vxhost_fail_new_pools_at(host(), k);
-        EXPECT_EQ(load(), nullptr) << "allocation " << k << " failing";
-        EXPECT_EQ(vxhost_live_pools(host()), pools) << "allocation " << k << " failing";
+    // 0: the pool, 1: the lock, 2 and 3: the first and second allocation.
+    for (int k = 0; k < 4; ++k) {
+        if (k < 2) (k == 0 ? vxhost_fail_pool_create : vxhost_fail_lock_create)(host(), 1);
+        else vxhost_fail_new_pools_at(host(), k - 1);
+        EXPECT_EQ(load(), nullptr) << "failure " << k;
+        EXPECT_EQ(vxhost_live_pools(host()), pools) << "failure " << k;
     }
     vxhost_fail_new_pools_at(host(), 3);
     VXALEA* ext = load();
@@ -196,15 +186,12 @@ TEST_F(Entry, EverySetUpFailureReturnsNullAndLeavesNoPool)
     EXPECT_EQ(vxhost_journal_count(host()), 0u) << "the entry reports nothing";
 }
 
-TEST_F(Entry, NoHostNoRecord)
+/* No host: no record. Destroying null does nothing. */
+TEST_F(Entry, NoHostAndNullDestroy)
 {
     vxextent(nullptr);
     EXPECT_EQ(vxalea(handle(), nullptr), nullptr);
     vxextent(handle());
-}
-
-TEST_F(Entry, DestroyOfNullDoesNothing)
-{
     VXALEA* ext = load();
     ASSERT_NE(ext, nullptr);
     size_t pools = vxhost_live_pools(host());
@@ -260,12 +247,9 @@ TEST(BuildInfo, StringsAreTerminatedAndNameTheRelease)
     std::memset(&info, 0x5A, sizeof info);
     vxvercn1(&info);
     auto terminated = [](const auto& field) { return std::memchr(field, 0, sizeof field) != nullptr; };
-    EXPECT_TRUE(terminated(info.buildDate));
-    EXPECT_TRUE(terminated(info.product));
-    EXPECT_TRUE(terminated(info.version));
-    EXPECT_TRUE(terminated(info.hotfix));
-    EXPECT_TRUE(terminated(info.description));
-    EXPECT_TRUE(terminated(info.buildTime));
+    for (bool t : {terminated(info.buildDate), terminated(info.product), terminated(info.version),
+                   terminated(info.hotfix), terminated(info.description), terminated(info.buildTime)})
+        EXPECT_TRUE(t);
     EXPECT_STREQ(info.product, "vxalea");
     EXPECT_STREQ(info.version, "1.0.0");
     EXPECT_GT(info.buildEpoch, 0);

@@ -62,52 +62,29 @@ std::u32string toVx(const std::string& in, int* count = nullptr)
  * are asked for, wraps each one to see its calls, and counts destructions. */
 class NlsSpy : public VXNLSExt {
 public:
-    struct Made {
-        bool toVx;
-        NLScei cei;
-        int32_t a, b;
-        bool operator==(const Made&) const = default;
-    };
-    struct Call {
-        VXMemSize in, capacity;
-        VXFlags options;
-        bool operator==(const Call&) const = default;
-    };
+    struct Made { bool toVx; NLScei cei; int32_t a, b; bool operator==(const Made&) const = default; };
+    struct Call { VXMemSize in, capacity; VXFlags options; bool operator==(const Call&) const = default; };
+    std::vector<Made> made;
+    std::vector<Call> calls;
+    int destroyed = 0, destroyedTwice = 0;
 
     explicit NlsSpy(VXHndlp h) : h_(h), real_(h->vxnls)
     {
-        makeToVXChar = [](VXNLSExth e, NLScei cei, int32_t a, int32_t b) {
-            return static_cast<NlsSpy*>(e)->make(true, cei, a, b);
-        };
-        makeFromVXChar = [](VXNLSExth e, NLScei cei, int32_t a, int32_t b) {
-            return static_cast<NlsSpy*>(e)->make(false, cei, a, b);
-        };
-        toUpper = [](VXNLSExth e, VXChar c) {
-            VXNLSExth r = static_cast<NlsSpy*>(e)->real_;
-            return r->toUpper(r, c);
-        };
+        makeToVXChar = [](VXNLSExth e, NLScei c, int32_t a, int32_t b) { return static_cast<NlsSpy*>(e)->make(true, c, a, b); };
+        makeFromVXChar = [](VXNLSExth e, NLScei c, int32_t a, int32_t b) { return static_cast<NlsSpy*>(e)->make(false, c, a, b); };
+        toUpper = [](VXNLSExth e, VXChar c) { VXNLSExth r = static_cast<NlsSpy*>(e)->real_; return r->toUpper(r, c); };
         h->vxnls = this;
     }
-    /* Pipelines the module left in the record are destroyed here, while
-     * their wrappers still exist. */
+    /* Pipelines the module left in the record are destroyed here, while their wrappers still exist. */
     ~NlsSpy()
     {
         h_->vxnls = real_;
-        if (VXNLSRecord* r = h_->nls) {
+        if (VXNLSRecord* r = h_->nls)
             for (VXNLSPipelineh* slot : {&r->SessToVXChar, &r->SessFromVXChar})
-                if (*slot && owns(*slot)) {
-                    (*slot)->destroy(*slot);
-                    *slot = nullptr;
-                }
-        }
+                for (const auto& w : pipes_)
+                    if (*slot && w.get() == *slot) (*slot)->destroy(*slot), *slot = nullptr;
     }
     NlsSpy(const NlsSpy&) = delete;
-    NlsSpy& operator=(const NlsSpy&) = delete;
-
-    std::vector<Made> made;
-    std::vector<Call> calls;
-    int destroyed = 0;
-    int destroyedTwice = 0;
 
 private:
     struct Wrapped : VXNLSPipeline {
@@ -116,21 +93,13 @@ private:
         bool dead = false;
     };
 
-    bool owns(VXNLSPipelineh p) const
-    {
-        for (const auto& w : pipes_)
-            if (w.get() == p) return true;
-        return false;
-    }
-
     VXNLSPipelineh make(bool toVx, NLScei cei, int32_t a, int32_t b)
     {
         made.push_back({toVx, cei, a, b});
         VXNLSPipelineh inner = toVx ? real_->makeToVXChar(real_, cei, a, b) : real_->makeFromVXChar(real_, cei, a, b);
         if (!inner) return nullptr;
         auto w = std::make_unique<Wrapped>();
-        w->spy = this;
-        w->inner = inner;
+        w->spy = this, w->inner = inner;
         w->Transcode = [](VXNLSPipelineh p, const void* in, VXMemSize n, void* out, VXMemSize cap, VXMemSize* written,
                           VXFlags options) {
             auto* w = static_cast<Wrapped*>(p);
@@ -139,16 +108,11 @@ private:
         };
         w->destroy = [](VXNLSPipelineh p) {
             auto* w = static_cast<Wrapped*>(p);
-            if (w->dead) {
-                ++w->spy->destroyedTwice;
-                return;
-            }
-            w->dead = true;
-            ++w->spy->destroyed;
+            if (w->dead) return void(++w->spy->destroyedTwice);
+            w->dead = true, ++w->spy->destroyed;
             w->inner->destroy(w->inner);
         };
-        pipes_.push_back(std::move(w));
-        return pipes_.back().get();
+        return pipes_.emplace_back(std::move(w)).get();
     }
 
     VXHndlp h_;
@@ -159,15 +123,10 @@ private:
 /* Records the module's registry stores. */
 class StoreSpy {
 public:
-    struct Store {
-        std::string name;
-        int32_t nameLength;
-        VXFlags flags;
-        int32_t kind;
-        VXMemSize size;
-        QORLONG value;
-        bool operator==(const Store&) const = default;
-    };
+    struct Store { std::string name; int32_t nameLength; VXFlags flags; int32_t kind; VXMemSize size; QORLONG value;
+                   bool operator==(const Store&) const = default; };
+    std::vector<Store> stores;
+
     explicit StoreSpy(VXHndlp h) : h_(h), set_(h->nameSet)
     {
         self = this;
@@ -181,8 +140,6 @@ public:
     }
     ~StoreSpy() { h_->nameSet = set_; }
     StoreSpy(const StoreSpy&) = delete;
-    StoreSpy& operator=(const StoreSpy&) = delete;
-    std::vector<Store> stores;
 
 private:
     static inline StoreSpy* self = nullptr;

@@ -46,48 +46,28 @@ std::string g20(double v)
  * nameExists still works). */
 class RegistrySpy {
 public:
-    explicit RegistrySpy(VXHndlp h)
-        : h_(h), exists_(h->nameExists), get_(h->nameGet), set_(h->nameSet)
-    {
-        self = this;
-        h->nameExists = exists;
-        h->nameGet = get;
-        h->nameSet = set;
-    }
-    ~RegistrySpy()
-    {
-        h_->nameExists = exists_;
-        h_->nameGet = get_;
-        h_->nameSet = set_;
-        self = nullptr;
-    }
-    RegistrySpy(const RegistrySpy&) = delete;
-    RegistrySpy& operator=(const RegistrySpy&) = delete;
-
     VXStatus failGet[5] = {};
     VXStatus failSet[5] = {};
     int calls = 0;
 
-private:
-    static VXBoolean exists(VXHndlp h, const VXChar* n, VXStrSize l)
+    explicit RegistrySpy(VXHndlp h) : h_(h), exists_(h->nameExists), get_(h->nameGet), set_(h->nameSet)
     {
-        ++self->calls;
-        return self->exists_(h, n, l);
+        self = this;
+        h->nameExists = [](VXHndlp h, const VXChar* n, VXStrSize l) { return ++self->calls, self->exists_(h, n, l); };
+        h->nameGet = [](VXHndlp h, const VXChar* n, VXStrSize l, int32_t k, void* b, VXMemSize* s) {
+            ++self->calls;
+            return k >= 0 && k < 5 && self->failGet[k] ? self->failGet[k] : self->get_(h, n, l, k, b, s);
+        };
+        h->nameSet = [](VXHndlp h, const VXChar* n, VXStrSize l, VXFlags f, int32_t k, const void* v, VXMemSize s,
+                        void* r, int32_t rl) {
+            ++self->calls;
+            return k >= 0 && k < 5 && self->failSet[k] ? self->failSet[k] : self->set_(h, n, l, f, k, v, s, r, rl);
+        };
     }
-    static VXStatus get(VXHndlp h, const VXChar* n, VXStrSize l, int32_t kind, void* b, VXMemSize* s)
-    {
-        ++self->calls;
-        if (kind >= 0 && kind < 5 && self->failGet[kind]) return self->failGet[kind];
-        return self->get_(h, n, l, kind, b, s);
-    }
-    static VXStatus set(VXHndlp h, const VXChar* n, VXStrSize l, VXFlags f, int32_t kind, const void* v,
-                        VXMemSize s, void* r, int32_t rl)
-    {
-        ++self->calls;
-        if (kind >= 0 && kind < 5 && self->failSet[kind]) return self->failSet[kind];
-        return self->set_(h, n, l, f, kind, v, s, r, rl);
-    }
+    ~RegistrySpy() { h_->nameExists = exists_, h_->nameGet = get_, h_->nameSet = set_, self = nullptr; }
+    RegistrySpy(const RegistrySpy&) = delete;
 
+private:
     static inline RegistrySpy* self = nullptr;
     VXHndlp h_;
     decltype(VXHndl::nameExists) exists_;
@@ -650,12 +630,8 @@ struct UpperSpy : VXNLSExt {
     static inline std::vector<VXChar> asked;
     UpperSpy()
     {
-        makeToVXChar = nullptr;
-        makeFromVXChar = nullptr;
-        toUpper = [](VXNLSExth, VXChar c) -> VXChar {
-            asked.push_back(c);
-            return 0x2BAD;
-        };
+        makeToVXChar = nullptr, makeFromVXChar = nullptr;
+        toUpper = [](VXNLSExth, VXChar c) -> VXChar { return asked.push_back(c), 0x2BAD; };
     }
 };
 

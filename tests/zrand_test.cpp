@@ -116,27 +116,26 @@ TEST_F(Streams, InitializedRecordAndItsNote)
 // ---- seeds ---------------------------------------------------------------------------------
 TEST_F(Streams, DoubleSeedsAreMappedAndReplacementsWarned)
 {
-    ZRANSTR* z = stream("MT1998", 1.5);
-    ASSERT_EQ(zrand_init(z), 0) << "a replaced seed is a warning only";
-    EXPECT_EQ(z->Seed, 2147483647u);
-    EXPECT_EQ(z->IsUsable, 1);
+    const struct {
+        double userSeed; // a power of two above the maximum has mantissa 1/2
+        uint64_t seed;
+        size_t replaced;
+    } rows[] = {{1.5, 2147483647u, 1}, {0x1p40, 1, 1}, {7.0, 7, 0}};
+    for (const auto& r : rows) {
+        clearJournal();
+        ZRANSTR* z = stream("MT1998", r.userSeed);
+        ASSERT_EQ(zrand_init(z), 0) << "a replaced seed is a warning only";
+        EXPECT_EQ(z->Seed, r.seed);
+        EXPECT_EQ(z->IsUsable, 1);
+        EXPECT_EQ(countCode(ZRNG_M_SEED_REPLACED), r.replaced) << r.userSeed;
+    }
+    clearJournal();
+    zrand_init(stream("MT1998", 1.5));
     JournalEntry w = only(ZRNG_M_SEED_REPLACED);
     EXPECT_EQ(w.severity, VXSeverityWarning);
     EXPECT_EQ(w.text,
               "The seed 1.5 is not a whole number from 1 to 4294967295 as method MT1998 requires; "
               "the seed 2147483647 (0x7FFFFFFF) is used instead.");
-
-    clearJournal();
-    z->UserSeed = 0x1p40; // a power of two above the maximum: mantissa 1/2
-    zrand_init(z);
-    EXPECT_EQ(z->Seed, 1u);
-    EXPECT_EQ(countCode(ZRNG_M_SEED_REPLACED), 1u);
-
-    clearJournal();
-    z->UserSeed = 7.0;
-    zrand_init(z);
-    EXPECT_EQ(z->Seed, 7u);
-    EXPECT_EQ(countCode(ZRNG_M_SEED_REPLACED), 0u);
 }
 
 TEST_F(Streams, NegativeOrNanSeedsSeedFromTheClockSilently)
@@ -152,12 +151,11 @@ TEST_F(Streams, NegativeOrNanSeedsSeedFromTheClockSilently)
     }
     // The debugging override makes self-seeding repeatable.
     setDouble("vxbug.RNGSEED", 42);
-    ZRANSTR* z = stream("MT64");
-    zrand_init(z);
-    EXPECT_EQ(z->Seed, 42u);
-    ZRANSTR* y = stream("MT1998");
-    zrand_init(y);
-    EXPECT_EQ(y->Seed, 42u);
+    for (const char* m : {"MT64", "MT1998"}) {
+        ZRANSTR* z = stream(m);
+        zrand_init(z);
+        EXPECT_EQ(z->Seed, 42u) << m;
+    }
 }
 
 TEST_F(Streams, ZrandSeedClearsKeysBeforeInitializing)
@@ -226,105 +224,91 @@ TEST_F(Streams, KeyAboveTheEngineMaximumIsAnError)
     EXPECT_EQ(countCode(ZRNG_M_KEY_TOO_LARGE), 0u);
 }
 
-// ---- engines that take no seed or no key (scripted) ----------------------------------
+// ---- engines that take no seed or no key, and seed/thread/key widths (scripted) -------------
 class ScriptedStreams : public Streams {
 protected:
     std::unique_ptr<ZRANSTR> z = vxtest::zeroed<ZRANSTR>();
 };
 
-TEST_F(ScriptedStreams, SeedOrKeyGivenToAnEngineWithoutThem)
+TEST_F(Streams, SeedOrKeyGivenToAnEngineWithoutThem)
 {
-    auto& blob = vxtest::installScripted(z.get(), vxtest::scriptedDescriptor("BARE", 64, 0, 0, 0));
-    z->Seed = 9;
-    EXPECT_EQ(zrand_init(z.get()), ZRNG_S_SEED_IGNORED);
-    EXPECT_EQ(z->IsUsable, 1);
-    EXPECT_TRUE(vxtest::events(blob).empty()) << "the engine is not seeded";
-    JournalEntry w = only(ZRNG_M_SEED_IGNORED);
-    EXPECT_EQ(w.severity, VXSeverityWarning);
-    EXPECT_EQ(w.text, "The seed 9 is ignored because the random number method BARE takes no seed.");
-
-    // User seed shown in preference, key warned as well, first status kept.
-    clearJournal();
-    z->UserSeed = 2.5;
-    z->UserKey = 4;
-    z->Key = 3;
-    EXPECT_EQ(zrand_init(z.get()), ZRNG_S_SEED_IGNORED);
-    EXPECT_EQ(only(ZRNG_M_SEED_IGNORED).text,
-              "The seed 2.5 is ignored because the random number method BARE takes no seed.");
-    EXPECT_EQ(only(ZRNG_M_KEY_IGNORED).text,
-              "The key 4 is ignored because the random number method BARE takes no key.");
-
-    clearJournal();
-    z->Seed = 0;
-    z->UserSeed = 0;
-    z->UserKey = 0;
-    EXPECT_EQ(zrand_init(z.get()), ZRNG_S_KEY_IGNORED);
-    EXPECT_EQ(only(ZRNG_M_KEY_IGNORED).text,
-              "The key 3 is ignored because the random number method BARE takes no key.");
-    EXPECT_EQ(countCode(ZRNG_M_SEED_IGNORED), 0u);
+    const std::string seed = "is ignored because the random number method BARE takes no seed.";
+    const std::string key = "is ignored because the random number method BARE takes no key.";
+    // The user seed is shown in preference to the seed; the first status is kept.
+    const struct {
+        uint64_t seed;
+        double userSeed, userKey;
+        uint64_t key;
+        VXStatus rc;
+        std::string seedText, keyText;
+    } rows[] = {
+        {9, 0, 0, 0, ZRNG_S_SEED_IGNORED, "The seed 9 " + seed, ""},
+        {9, 2.5, 4, 3, ZRNG_S_SEED_IGNORED, "The seed 2.5 " + seed, "The key 4 " + key},
+        {0, 0, 0, 3, ZRNG_S_KEY_IGNORED, "", "The key 3 " + key},
+    };
+    for (const auto& r : rows) {
+        clearJournal();
+        auto z = vxtest::zeroed<ZRANSTR>();
+        auto& blob = vxtest::installScripted(z.get(), vxtest::scriptedDescriptor("BARE", 64, 0, 0, 0));
+        z->Seed = r.seed, z->UserSeed = r.userSeed, z->UserKey = r.userKey, z->Key = r.key;
+        EXPECT_EQ(zrand_init(z.get()), r.rc) << r.seedText << r.keyText;
+        EXPECT_EQ(z->IsUsable, 1);
+        EXPECT_TRUE(vxtest::events(blob).empty()) << "the engine is not seeded";
+        for (const auto& [code, text] : {std::pair{ZRNG_M_SEED_IGNORED, r.seedText}, std::pair{ZRNG_M_KEY_IGNORED, r.keyText}}) {
+            if (text.empty()) {
+                EXPECT_EQ(countCode(code), 0u) << journalDump();
+                continue;
+            }
+            const JournalEntry w = only(code);
+            EXPECT_EQ(w.text, text);
+            EXPECT_EQ(w.severity, VXSeverityWarning);
+        }
+    }
 }
 
-TEST_F(ScriptedStreams, RewindSeedsThenThreadThenKeyAtTheEngineWidth)
+TEST_F(Streams, SeedThenThreadThenKeyReachTheEngineAtItsWidth)
 {
-    auto& blob = vxtest::installScripted(
-        z.get(), vxtest::scriptedDescriptor("FULL32", 32, ZRNG_HAS_SEED_32 | ZRNG_HAS_KEY_32 |
-                                                              ZRNG_HAS_THREAD_32,
-                                            0xFFFFFFFFu, 0xFFFFFFFFu));
-    z->Seed = 0x100000005ull; // a 32-bit engine gets the low half
-    z->Thread = 0x200000007ull;
-    z->Key = 0x9;
-    EXPECT_EQ(zrand_init(z.get()), 0);
-    EXPECT_EQ(vxtest::events(blob), (std::vector<ScriptEvent>{{'s', 32, 5}, {'t', 32, 7}, {'k', 32, 9}}));
-
-    auto& wide = vxtest::installScripted(
-        z.get(), vxtest::scriptedDescriptor("FULL64", 64, ZRNG_HAS_SEED_64 | ZRNG_HAS_KEY_64 |
-                                                              ZRNG_HAS_THREAD_64,
-                                            ~0ull, ~0ull));
-    EXPECT_EQ(zrand_init(z.get()), 0);
-    EXPECT_EQ(vxtest::events(wide), (std::vector<ScriptEvent>{{'s', 64, 0x100000005ull},
-                                                              {'t', 64, 0x200000007ull},
-                                                              {'k', 64, 9}}));
-}
-
-TEST_F(ScriptedStreams, ThreadIsFoldedIntoTheKeyOfAnEngineWithoutThreads)
-{
-    auto& b32 = vxtest::installScripted(
-        z.get(), vxtest::scriptedDescriptor("KEY32", 32, ZRNG_HAS_SEED_32 | ZRNG_HAS_KEY_32,
-                                            0xFFFFFFFFu, 0xFFFFFFFFu));
-    z->Seed = 1;
-    z->Thread = 5;
-    z->Key = 1023;
-    EXPECT_EQ(zrand_init(z.get()), 0);
-    EXPECT_EQ(vxtest::events(b32),
-              (std::vector<ScriptEvent>{{'s', 32, 1}, {'k', 32, (1023u << 21) | 5u}}));
-    EXPECT_EQ(countSeverity(VXSeverityError), 0u);
-
-    vxtest::clearEvents(b32);
-    z->Key = 1024;
-    EXPECT_EQ(zrand_rewind(reinterpret_cast<ZRAND_S*>(z.get())), ZRNG_S_BAD_KEY);
-    EXPECT_EQ(vxtest::events(b32),
-              (std::vector<ScriptEvent>{{'s', 32, 1}, {'k', 32, 0x80000005u}}))
-        << "the key value is applied after the error";
-    EXPECT_EQ(only(ZRNG_M_KEY_TOO_LARGE).text,
-              "The key 1024 is larger than the maximum 1023 of random number method KEY32.");
-
-    clearJournal();
-    auto& b64 = vxtest::installScripted(
-        z.get(), vxtest::scriptedDescriptor("KEY64", 64, ZRNG_HAS_SEED_64 | ZRNG_HAS_KEY_64, ~0ull,
-                                            ~0ull));
-    z->Status = 0;
-    z->Thread = 7;
-    z->Key = 1048575;
-    EXPECT_EQ(zrand_init(z.get()), 0);
-    EXPECT_EQ(vxtest::events(b64),
-              (std::vector<ScriptEvent>{{'s', 64, 1}, {'k', 64, (1048575ull << 43) | 7u}}));
-    vxtest::clearEvents(b64);
-    z->Key = 1048576;
-    EXPECT_EQ(zrand_init(z.get()), ZRNG_S_BAD_KEY);
-    EXPECT_EQ(vxtest::events(b64),
-              (std::vector<ScriptEvent>{{'s', 64, 1}, {'k', 64, (1ull << 63) | 7u}}));
-    EXPECT_EQ(only(ZRNG_M_KEY_TOO_LARGE).text,
-              "The key 1048576 is larger than the maximum 1048575 of random number method KEY64.");
+    constexpr uint64_t h32 = ZRNG_HAS_SEED_32 | ZRNG_HAS_KEY_32, h64 = ZRNG_HAS_SEED_64 | ZRNG_HAS_KEY_64;
+    const struct {
+        const char* method;
+        uint32_t bits;
+        uint64_t has, max, seed, thread, key;
+        bool rewind;
+        VXStatus rc;
+        std::vector<ScriptEvent> events;
+        const char* error;
+    } rows[] = {
+        // A 32-bit engine gets the low halves.
+        {"FULL32", 32, h32 | ZRNG_HAS_THREAD_32, 0xFFFFFFFFu, 0x100000005ull, 0x200000007ull, 9, false, 0,
+         {{'s', 32, 5}, {'t', 32, 7}, {'k', 32, 9}}, nullptr},
+        {"FULL64", 64, h64 | ZRNG_HAS_THREAD_64, ~0ull, 0x100000005ull, 0x200000007ull, 9, false, 0,
+         {{'s', 64, 0x100000005ull}, {'t', 64, 0x200000007ull}, {'k', 64, 9}}, nullptr},
+        // Without threads the thread is folded into the key; a key too large is applied after the error.
+        {"KEY32", 32, h32, 0xFFFFFFFFu, 1, 5, 1023, false, 0, {{'s', 32, 1}, {'k', 32, (1023u << 21) | 5u}}, nullptr},
+        {"KEY32", 32, h32, 0xFFFFFFFFu, 1, 5, 1024, true, ZRNG_S_BAD_KEY, {{'s', 32, 1}, {'k', 32, 0x80000005u}},
+         "The key 1024 is larger than the maximum 1023 of random number method KEY32."},
+        {"KEY64", 64, h64, ~0ull, 1, 7, 1048575, false, 0, {{'s', 64, 1}, {'k', 64, (1048575ull << 43) | 7u}}, nullptr},
+        {"KEY64", 64, h64, ~0ull, 1, 7, 1048576, false, ZRNG_S_BAD_KEY, {{'s', 64, 1}, {'k', 64, (1ull << 63) | 7u}},
+         "The key 1048576 is larger than the maximum 1048575 of random number method KEY64."},
+    };
+    for (const auto& r : rows) {
+        clearJournal();
+        auto z = vxtest::zeroed<ZRANSTR>();
+        auto& blob = vxtest::installScripted(z.get(), vxtest::scriptedDescriptor(r.method, r.bits, r.has, r.max, r.max));
+        z->Seed = r.seed, z->Thread = r.thread, z->Key = r.key;
+        if (r.rewind) { // rewinding repeats the same calls
+            zrand_init(z.get());
+            clearJournal();
+            vxtest::clearEvents(blob);
+        }
+        EXPECT_EQ(r.rewind ? zrand_rewind(reinterpret_cast<ZRAND_S*>(z.get())) : zrand_init(z.get()), r.rc) << r.method;
+        EXPECT_EQ(vxtest::events(blob), r.events) << r.method << ' ' << r.key;
+        if (r.error) {
+            EXPECT_EQ(only(ZRNG_M_KEY_TOO_LARGE).text, r.error);
+        } else {
+            EXPECT_EQ(countSeverity(VXSeverityError), 0u) << journalDump();
+        }
+    }
 }
 
 // ---- notes ------------------------------------------------------------------------------------
@@ -416,29 +400,19 @@ TEST_F(Streams, RewindInvalidatesEveryCacheButBeta)
 {
     ZRANSTR* z = stream("MT64", 1);
     zrand_init(z);
-    z->gam.alphasave = 2.0;
-    z->gam.a = 0.25;
-    z->bin.psave = 0.3;
+    double* reset[] = {&z->gam.alphasave, &z->bin.psave, &z->poi.lambdasave};
+    double* kept[] = {&z->bet.alphasave, &z->bet.d3, &z->gam.a, &z->bin.mean, &z->nor.storedVariate};
+    for (double* d : reset) *d = 2.0;
+    for (double* d : kept) *d = 0.75;
     z->bin.nsave = 10;
     z->bin.underflow = 1;
-    z->bin.mean = 3.0;
-    z->poi.lambdasave = 4.0;
     z->nor.HaveOne = 1;
-    z->nor.storedVariate = 0.75;
-    z->bet.alphasave = 1.5;
-    z->bet.d3 = 7.0;
     EXPECT_EQ(zrand_rewind(reinterpret_cast<ZRAND_S*>(z)), 0);
-    EXPECT_EQ(z->gam.alphasave, kMinusPi);
-    EXPECT_EQ(z->bin.psave, kMinusPi);
-    EXPECT_EQ(z->poi.lambdasave, kMinusPi);
+    for (double* d : reset) EXPECT_EQ(*d, kMinusPi);
+    for (double* d : kept) EXPECT_EQ(*d, 0.75);
     EXPECT_EQ(z->bin.nsave, -9007199254740992LL);
     EXPECT_EQ(z->bin.underflow, 0);
     EXPECT_EQ(z->nor.HaveOne, 0);
-    EXPECT_EQ(z->bet.alphasave, 1.5);
-    EXPECT_EQ(z->bet.d3, 7.0);
-    EXPECT_EQ(z->gam.a, 0.25);
-    EXPECT_EQ(z->bin.mean, 3.0);
-    EXPECT_EQ(z->nor.storedVariate, 0.75);
 }
 
 TEST_F(Streams, CrudeStreamsUseTheEngineQuickConversionWhenThereIsOne)
@@ -531,12 +505,11 @@ TEST_F(Streams, CloneAllocationFailuresLeakNothing)
     auto* from = reinterpret_cast<ZRAND_S*>(src);
     const size_t live = vxhost_pool_live(pool);
 
-    vxhost_pool_fail_at(pool, 1);
-    EXPECT_EQ(zrand_clone_vx(pool, 3, from), nullptr);
-    EXPECT_EQ(vxhost_pool_live(pool), live);
-    vxhost_pool_fail_at(pool, 2); // the stream succeeds, its state block fails
-    EXPECT_EQ(zrand_clone_vx(pool, 3, from), nullptr);
-    EXPECT_EQ(vxhost_pool_live(pool), live) << "the stream was given back";
+    for (int k : {1, 2}) { // 2: the stream succeeds, its state block fails and the stream is given back
+        vxhost_pool_fail_at(pool, k);
+        EXPECT_EQ(zrand_clone_vx(pool, 3, from), nullptr);
+        EXPECT_EQ(vxhost_pool_live(pool), live) << "allocation " << k << " failing";
+    }
     vxhost_pool_fail_at(pool, 0);
 
     ZRAND_S* c = zrand_clone_vx(pool, 3, from);
