@@ -4,20 +4,12 @@
 #include <cstdint>
 #include <cstring>
 
+#include "fuzz_distributions.h"
 #include "fuzz_host.h"
-#include "subs/zmrslist.h"
 #include "subs/zrand.h"
 
 namespace {
-/* The first byte picks a distribution by its row of the list; a row
- * without its case in the switches below stops the build. */
-#pragma GCC diagnostic error "-Wswitch"
-#define VX_FUZZ_DIST(NAME, ...) NAME,
-enum class Dist { VX_DISTRIBUTION_LIST(VX_FUZZ_DIST) };
-#undef VX_FUZZ_DIST
-#define VX_FUZZ_ONE(...) +1
-constexpr int kDistributions = 0 VX_DISTRIBUTION_LIST(VX_FUZZ_ONE);
-#undef VX_FUZZ_ONE
+/* The first byte picks a distribution (fuzz_distributions.h). */
 
 MERSENNE_RAND* stream()
 {
