@@ -31,7 +31,7 @@ file(GLOB VXALEA_PUBLIC_HEADERS ${PROJECT_SOURCE_DIR}/include/vxalea/*.h ${PROJE
 install(FILES ${VXALEA_PUBLIC_HEADERS} DESTINATION ${VXALEA_INSTALL_HEADERS})
 install(FILES ext/vxalea.h ext/vxalea_records.h DESTINATION ${VXALEA_INSTALL_HEADERS}/ext)
 install(FILES mk/vxexport.h mk/vxhost.h mk/vxbind.h DESTINATION ${VXALEA_INSTALL_HEADERS}/mk)
-install(FILES subs/zrand.h subs/zrng.h subs/zmurmur.h subs/zrngmsg.h subs/zrngseed.h subs/vxnls.h subs/ztorvel.h
+install(FILES subs/zrand.h subs/zrng.h subs/zmurmur.h subs/zrngmsg.h subs/zrngseed.h subs/vxnls.h subs/vxnr.h subs/ztorvel.h
   subs/zmrslist.h DESTINATION ${VXALEA_INSTALL_HEADERS}/subs)
 install(FILES host/vxhost_api.h DESTINATION ${VXALEA_INSTALL_HEADERS}/host)
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "mk/vxbind.h"
+#include "subs/vxcasemap.h"
 #include "subs/vxnr.h"
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include "mk/vxbind.h"
 #include "subs/vxnls.h"
+#include "subs/vxcasemap.h"
 #include "subs/vxnr.h"
 #include "subs/zrngmsg.h"
 

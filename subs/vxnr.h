@@ -7,6 +7,7 @@
 
 VX_EXTERN_C_BEGIN
 
+/* What vxnrlget answers for a value that is not an integer. */
 #define VXNR_NOT_A_NUMBER (-9007199254740992LL) /* -2^53 */
 
 VXAPI int vxnrtget(VXChar* name, int name_l, VXChar* result, int result_l);
@@ -22,12 +23,5 @@ VXAPI VXStatus vxnrlset(VXChar* name, int name_l, QORLONG value);
 VXAPI VXStatus vxnrdset(VXChar* name, int name_l, double value);
 
 VX_EXTERN_C_END
-
-#ifdef __cplusplus
-/* Case mapping of one code unit (internal). */
-VXChar vxUpperCase(VXChar c);   /* asks the host NLS above ASCII when it has one */
-VXChar vxLowerCase(VXChar c);   /* tables only */
-VXChar vxUpperCaseTable(VXChar c);
-#endif
 
 #endif

@@ -6,6 +6,7 @@
 
 #include "subs/engines/zrnglist.h"
 #include "subs/vxnls.h"
+#include "subs/vxcasemap.h"
 #include "subs/vxnr.h"
 #include "subs/zrng.h"
 #include "subs/zrngmsg.h"

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/vxhost_api.h"
+#include "subs/vxcasemap.h"
 #include "subs/vxnr.h"
 #include "subs/zrngmsg.h"
 #include "support/host_fixture.h"

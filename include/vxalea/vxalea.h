@@ -16,6 +16,7 @@
 #include "ext/vxalea.h"     /* entry, extension and task records, vxvercn1 */
 #include "mk/vxbind.h"      /* Exported_VXHandle, vxextent, vxextver, vxzdttme */
 #include "subs/vxnls.h"     /* transcoding */
+#include "subs/vxnr.h"      /* registry access: one entry per call, by VXChar name */
 #include "subs/zmurmur.h"   /* MurmurHash3 */
 #include "subs/zrand.h"     /* streams, the variate generator, samplers */
 #include "subs/zrng.h"      /* descriptor, engine set-up, method selection */
@@ -25,22 +26,6 @@
 #include "missing.h"
 
 VX_EXTERN_C_BEGIN
-
-/* ---- registry access: one entry per call, by VXChar name -------------------- */
-/* What vxnrlget answers for a value that is not an integer. */
-#define VXNR_NOT_A_NUMBER (-9007199254740992LL) /* -2^53 */
-
-VXAPI int vxnrtget(VXChar* name, int name_l, VXChar* result, int result_l);
-VXAPI int vxnrcget(VXChar* name, int name_l, char* result, int result_l);
-VXAPI QORLONG vxnrlget(VXChar* name, int name_l, QORLONG defval);
-VXAPI double vxnrdget(VXChar* name, int name_l, double defval);
-/* Variable part: pairs (VXChar* keyword, int value) ended by a null keyword. */
-VXAPI int vxnrlook(VXChar* name, int name_l, int defval, ...);
-VXAPI int vxnrlimit(VXChar* name, int name_l, QORLONG limit);
-VXAPI QORLONG vxnrstol(VXChar* text);
-VXAPI VXStatus vxnrtset(VXChar* name, int name_l, VXChar* value, int value_l);
-VXAPI VXStatus vxnrlset(VXChar* name, int name_l, QORLONG value);
-VXAPI VXStatus vxnrdset(VXChar* name, int name_l, double value);
 
 /* ---- numeric helpers of the samplers ------------------------------------------ */
 /* log(1 + z), and log(exp(x1) + exp(x2)) without overflow. */
