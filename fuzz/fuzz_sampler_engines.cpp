@@ -188,6 +188,7 @@ struct Context {
     int stateLength = 0;
     const Call* call = nullptr;
     int index = -1;
+    double value = 0.0;
 } gContext;
 
 #define CHECK(ok) check((ok), #ok)
@@ -199,8 +200,8 @@ void check(bool ok, const char* what)
     std::fprintf(stderr, "failed: %s\n  %s%s, state of %d bytes", what, c.method, c.crude ? " crude" : "",
                  c.stateLength);
     if (const Call* k = c.call)
-        std::fprintf(stderr, "; sampler %d (a %a, b %a, n %ld %ld %ld, table %ld) element %d",
-                     static_cast<int>(k->which), k->a, k->b, k->n1, k->n2, k->n3, k->tblcnt, c.index);
+        std::fprintf(stderr, "; sampler %d (a %a, b %a, n %ld %ld %ld, table %ld) element %d = %a",
+                     static_cast<int>(k->which), k->a, k->b, k->n1, k->n2, k->n3, k->tblcnt, c.index, c.value);
     std::fprintf(stderr, "\n");
     __builtin_trap();
 }
@@ -346,6 +347,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         for (int i = 0; i < length; ++i) {
             gContext.index = i;
             const double x = one(&byOne, c);
+            gContext.value = x;
             CHECK(std::bit_cast<uint64_t>(x) == std::bit_cast<uint64_t>(buffer[static_cast<size_t>(i)]));
             CHECK(zmrsIsMissing(x) || inSupport(c, x, crude));
         }

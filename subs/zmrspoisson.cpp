@@ -77,7 +77,10 @@ double fromMode(double u, const ZRANPOI& s)
     if (u <= s.qm) {
         for (;;) {
             cum = cum - term;
-            if (u > cum) break;
+            /* Only a uniform of exactly 0 reaches x = 0 here without
+             * stopping (m = 0, lambda = 0): the count stays at 0 rather
+             * than stepping below the support. */
+            if (u > cum || !(x > 0.0)) break;
             x = x - 1.0;
             if (!(x > 0.0)) break;
             term = term * (x + 1.0) / m;
