@@ -120,33 +120,6 @@ private:
     std::vector<std::unique_ptr<Wrapped>> pipes_;
 };
 
-/* Records the module's registry stores. */
-class StoreSpy {
-public:
-    struct Store { std::string name; int32_t nameLength; VXFlags flags; int32_t kind; VXMemSize size; QORLONG value;
-                   bool operator==(const Store&) const = default; };
-    std::vector<Store> stores;
-
-    explicit StoreSpy(VXHndlp h) : h_(h), set_(h->nameSet)
-    {
-        self = this;
-        h->nameSet = [](VXHndlp h, const VXChar* n, VXStrSize l, VXFlags f, int32_t k, const void* v, VXMemSize s,
-                        void* r, int32_t rl) {
-            QORLONG value = 0;
-            if (k == VXNameQORLong && v) std::memcpy(&value, v, sizeof value);
-            self->stores.push_back({vxtest::toUtf8(n, l), l, f, k, s, value});
-            return self->set_(h, n, l, f, k, v, s, r, rl);
-        };
-    }
-    ~StoreSpy() { h_->nameSet = set_; }
-    StoreSpy(const StoreSpy&) = delete;
-
-private:
-    static inline StoreSpy* self = nullptr;
-    VXHndlp h_;
-    decltype(VXHndl::nameSet) set_;
-};
-
 class Nls : public vxtest::HostFixture {
 protected:
     VXNLSRecord* record() const { return handle()->nls; }
@@ -156,10 +129,10 @@ protected:
 TEST_F(Nls, TheActiveEncodingIsStoredAndItsPipelinesRemadeOnlyOnChange)
 {
     NlsSpy spy(handle());
-    StoreSpy stores(handle());
+    vxtest::RegistrySpy registry(handle());
     VXNLSRecord* r = record();
     const auto store = [](QORLONG cei) {
-        return StoreSpy::Store{"VXNLS.DRO_SESSION_CEI", 21, 4, VXNameQORLong, 0, cei};
+        return vxtest::RegistrySpy::Call{'s', "VXNLS.DRO_SESSION_CEI", 21, VXNameQORLong, 4, 0, cei};
     };
 
     EXPECT_EQ(zpvnls(0), 0);
@@ -197,7 +170,7 @@ TEST_F(Nls, TheActiveEncodingIsStoredAndItsPipelinesRemadeOnlyOnChange)
     EXPECT_EQ(spy.made.size(), 8u);
     EXPECT_EQ(spy.destroyedTwice, 0);
 
-    EXPECT_EQ(stores.stores, (std::vector<StoreSpy::Store>{store(62), store(62), store(20), store(99)}));
+    EXPECT_EQ(registry.of('s'), (std::vector<vxtest::RegistrySpy::Call>{store(62), store(62), store(20), store(99)}));
     EXPECT_EQ(journalCount(), 0u) << journalDump();
     EXPECT_EQ(vxhost_host_errors(host()), 0u);
 }

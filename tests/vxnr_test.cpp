@@ -1,6 +1,7 @@
 // Registry access through a real host: trace, fallbacks, integer grammar, keywords, counters.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdint>
 #include <functional>
@@ -41,43 +42,9 @@ std::string g20(double v)
     return buf;
 }
 
-/* Sits between the module and the host's registry: counts calls and makes
- * chosen operations fail by entry kind, for the answers this host never
- * gives on its own (0x803FC009 from nameGet, any refusal of nameSet while
- * nameExists still works). */
-class RegistrySpy {
-public:
-    VXStatus failGet[5] = {};
-    VXStatus failSet[5] = {};
-    int calls = 0;
-
-    explicit RegistrySpy(VXHndlp h) : h_(h), exists_(h->nameExists), get_(h->nameGet), set_(h->nameSet)
-    {
-        self = this;
-        h->nameExists = [](VXHndlp h, const VXChar* n, VXStrSize l) { return ++self->calls, self->exists_(h, n, l); };
-        h->nameGet = [](VXHndlp h, const VXChar* n, VXStrSize l, int32_t k, void* b, VXMemSize* s) {
-            ++self->calls;
-            return k >= 0 && k < 5 && self->failGet[k] ? self->failGet[k] : self->get_(h, n, l, k, b, s);
-        };
-        h->nameSet = [](VXHndlp h, const VXChar* n, VXStrSize l, VXFlags f, int32_t k, const void* v, VXMemSize s,
-                        void* r, int32_t rl) {
-            ++self->calls;
-            return k >= 0 && k < 5 && self->failSet[k] ? self->failSet[k] : self->set_(h, n, l, f, k, v, s, r, rl);
-        };
-    }
-    ~RegistrySpy() { h_->nameExists = exists_, h_->nameGet = get_, h_->nameSet = set_, self = nullptr; }
-    RegistrySpy(const RegistrySpy&) = delete;
-
-private:
-    static inline RegistrySpy* self = nullptr;
-    VXHndlp h_;
-    decltype(VXHndl::nameExists) exists_;
-    decltype(VXHndl::nameGet) get_;
-    decltype(VXHndl::nameSet) set_;
-};
-
 class Registry : public vxtest::HostFixture {
 public:
+    vxtest::RegistrySpy spy{handle()};
     void debug() { setText("OSENV.QOR_VXNR_DEBUG", "1"); }
     std::string entry(const std::string& name) const
     {
@@ -100,12 +67,17 @@ std::string Registry::stored(VXStatus s, const std::string& name) const { return
 using Call = std::function<std::string(Registry&)>;
 using Prepare = std::function<void(Registry&)>;
 
+/* vxnrtget into `capacity` units and four guard cells, all 'Z' before the
+ * call: the length, the text up to its terminator, any guard written. */
 std::string tget(const char* name, int name_l, int capacity)
 {
     VxText n(name);
-    VXChar buf[32] = {'Z', 'Z', 'Z', 0};
-    int len = vxnrtget(n, name_l, buf, capacity);
-    return std::to_string(len) + ":" + vxtest::toUtf8(buf);
+    const size_t cap = capacity > 0 ? static_cast<size_t>(capacity) : 0;
+    std::vector<VXChar> buf(cap + 4, 'Z');
+    int len = vxnrtget(n, name_l, buf.data(), capacity);
+    const size_t end = static_cast<size_t>(std::find(buf.begin(), buf.begin() + cap, 0u) - buf.begin());
+    std::string r = std::to_string(len) + ":" + (end ? vxtest::toUtf8(buf.data(), static_cast<int>(end)) : "");
+    return std::count(buf.begin() + cap, buf.end(), 'Z') == 4 ? r : r + " past the buffer";
 }
 
 std::string cget(const char* name, int capacity)
@@ -189,24 +161,18 @@ std::vector<TraceCase> traceCases()
          {status(VXSeverityError, VXNR_M_NOT_INTEGER, 3, VXT("abc"), 1, VXT("C"), -kTwo53, kTwo53)}},
         {"set integer", nullptr, [](Registry& t) { VxText n("L"); return t.stored(vxnrlset(n, 0, -7), "L"); },
          "0 3:-7", {trace("vxnrlset(L)=-7")}},
-        {"set integer as text", nullptr,
-         [](Registry& t) {
-             RegistrySpy spy(t.handle());
-             spy.failSet[VXNameQORLong] = kWrongKind;
-             VxText n("L");
-             return t.stored(vxnrlset(n, 0, -7), "L");
-         },
+        {"set integer as text", [](Registry& t) { t.spy.failSet[VXNameQORLong] = kWrongKind; },
+         [](Registry& t) { VxText n("L"); return t.stored(vxnrlset(n, 0, -7), "L"); },
          "0 4:-7", {trace("vxnrlset(L)=-7"), status(VXSeverityError, kWrongKind), trace("vxnrlset(L)='-7'")}},
-        {"set text and double, untraced", nullptr,
-         [](Registry& t) {
-             VxText n("T"), v("v"), d("D");
-             std::string r = t.stored(vxnrtset(n, 0, v, 0), "T");
-             return r + " " + t.stored(vxnrdset(d, 0, 0.5), "D");
-         },
-         "0 4:v 0 2:0.5", {}},
+        {"set text, untraced", nullptr,
+         [](Registry& t) { VxText n("T"), v("v"); return t.stored(vxnrtset(n, 0, v, 0), "T"); }, "0 4:v", {}},
+        {"set double, untraced", nullptr,
+         [](Registry& t) { VxText d("D"); return t.stored(vxnrdset(d, 0, 0.5), "D"); }, "0 2:0.5", {}},
     };
 }
 
+/* Each function, the untraced setters too, first asks whether the debug
+ * entry exists (a host may watch for it). */
 TEST_F(Registry, EveryFunctionTracesOnlyWhileTheDebugEntryExists)
 {
     for (bool on : {false, true}) {
@@ -220,44 +186,15 @@ TEST_F(Registry, EveryFunctionTracesOnlyWhileTheDebugEntryExists)
                 setText("OSENV.QOR_VXNR_DEBUGX", "1");
                 setText("osenv.qor_vxnr_debug", "1");
             }
+            spy.reset();
             if (c.prepare) c.prepare(*this);
             clearJournal();
             EXPECT_EQ(c.call(*this), c.result);
             EXPECT_EQ(journal(), on ? c.lines : c.quiet) << journalDump();
+            ASSERT_FALSE(spy.calls.empty());
+            EXPECT_EQ(spy.calls[0], (vxtest::RegistrySpy::Call{'e', "OSENV.QOR_VXNR_DEBUG", 20}));
         }
     }
-}
-
-/* Each function asks whether the debug entry exists before anything else,
- * the setters included, whatever it then traces. */
-TEST_F(Registry, EveryFunctionFirstAsksWhetherTheDebugEntryExists)
-{
-    static std::vector<std::string> firstCalls;
-    static decltype(VXHndl::nameExists) realExists;
-    static bool fresh;
-    VXHndlp h = handle();
-    realExists = h->nameExists;
-    h->nameExists = [](VXHndlp hh, const VXChar* n, VXStrSize l) {
-        if (fresh) firstCalls.push_back(vxtest::toUtf8(n, l) + "/" + std::to_string(l));
-        fresh = false;
-        return realExists(hh, n, l);
-    };
-    VxText name("K"), value("v");
-    VXChar wide[8];
-    char narrow[8];
-    const std::vector<std::function<void()>> calls = {
-        [&] { vxnrtget(name, 0, wide, 8); }, [&] { vxnrcget(name, 0, narrow, 8); },
-        [&] { vxnrlget(name, 0, 1); }, [&] { vxnrdget(name, 0, 1.0); },
-        [&] { vxnrlook(name, 0, 1, VXT("A"), 2, static_cast<VXChar*>(nullptr)); },
-        [&] { vxnrlimit(name, 0, 5); }, [&] { vxnrtset(name, 0, value, 0); },
-        [&] { vxnrlset(name, 0, 3); }, [&] { vxnrdset(name, 0, 0.5); },
-    };
-    for (const auto& call : calls) {
-        fresh = true;
-        call();
-    }
-    h->nameExists = realExists;
-    EXPECT_EQ(firstCalls, std::vector<std::string>(calls.size(), "OSENV.QOR_VXNR_DEBUG/20"));
 }
 
 // ---- fallbacks ---------------------------------------------------------------------------
@@ -280,7 +217,6 @@ std::vector<FallbackCase> fallbackCases()
     const JournalEntry wrongKind = status(VXSeverityError, kWrongKind);
     return {
         // vxnrtget
-        {"text absent", nullptr, [](Registry&) { return tget("T", 0, 16); }, "0:", {}},
         {"text of an integer", [](Registry& t) { t.setLong("T", -42); }, [](Registry&) { return tget("T", 0, 16); },
          "3:-42", {}},
         {"text cut to the buffer", [](Registry& t) { t.setText("T", "abcdef"); },
@@ -288,7 +224,13 @@ std::vector<FallbackCase> fallbackCases()
         {"text into one unit", [](Registry& t) { t.setText("T", "abcdef"); },
          [](Registry&) { return tget("T", 0, 1); }, "0:", {}},
         {"text into no buffer", [](Registry& t) { t.setText("T", "abcdef"); },
-         [](Registry&) { return tget("T", 0, 0) + tget("T", 0, -5); }, "0:ZZZ0:ZZZ", {}},
+         [](Registry&) { return tget("T", 0, 0) + tget("T", 0, -5); }, "0:0:", {}},
+        /* This host reports what it copied; one that reports a cut text's whole
+         * size must not make the module read or write past the caller's buffer. */
+        {"text longer than, as long as and one shorter than the buffer, whole size reported",
+         [](Registry& t) { t.setText("T", "abcde"), t.spy.wholeTextSize = true; },
+         [](Registry&) { return tget("T", 0, 4) + " " + tget("T", 0, 5) + " " + tget("T", 0, 6); },
+         "3:abc 4:abcd 5:abcde", {}},
         {"text, registry fails", failRegistry(kFail), [](Registry&) { return tget("T", 0, 16); }, "0:",
          {failed("vxNameValueGet", "T", "vxnrtget"), failStatus}},
         {"text, registry and journal fail",
@@ -318,8 +260,6 @@ std::vector<FallbackCase> fallbackCases()
         {"integer of a fractional double", [](Registry& t) { t.setDouble("L", 2.5); },
          [](Registry&) { return lget("L", 77); }, "77",
          {status(VXSeverityError, VXNR_M_NOT_INTEGER, 3, VXT("2.5"), 1, VXT("L"), -kTwo53, kTwo53)}},
-        {"integer of a text", [](Registry& t) { t.setText("L", "+17. "); }, [](Registry&) { return lget("L", 77); },
-         "17", {}},
         {"integer of a text, read to 99 units", [](Registry& t) { t.setText("L", std::string(98, ' ') + "17"); },
          [](Registry&) { return lget("L", 77); }, "1", {}},
         {"integer of a word", [](Registry& t) { t.setText("Long", "many"); },
@@ -331,21 +271,15 @@ std::vector<FallbackCase> fallbackCases()
          [](Registry&) { return lget("Lx", 77, 1) + " " + lget("Lx", 77, 2); }, "5 77", {}},
         {"integer, registry fails", failRegistry(kFail), [](Registry&) { return lget("L", 77); }, "77",
          {failed("vxNameValueGet", "L", "vxnrlget"), failStatus}},
-        {"integer, host cannot read integers", [](Registry& t) { t.setLong("L", 5); },
+        {"integer, host cannot read integers",
+         [](Registry& t) { t.setLong("L", 5), t.spy.failGet[VXNameQORLong] = VX_STATUS_UNSUPPORTED; },
+         [](Registry&) { return lget("L", 77); }, "5", {}},
+        {"integer, host reads neither",
          [](Registry& t) {
-             RegistrySpy spy(t.handle());
-             spy.failGet[VXNameQORLong] = VX_STATUS_UNSUPPORTED;
-             return lget("L", 77);
+             t.setLong("L", 5);
+             t.spy.failGet[VXNameQORLong] = VX_STATUS_UNSUPPORTED, t.spy.failGet[VXNameString] = kFail;
          },
-         "5", {}},
-        {"integer, host reads neither", [](Registry& t) { t.setLong("L", 5); },
-         [](Registry& t) {
-             RegistrySpy spy(t.handle());
-             spy.failGet[VXNameQORLong] = VX_STATUS_UNSUPPORTED;
-             spy.failGet[VXNameString] = kFail;
-             return lget("L", 77);
-         },
-         "77",
+         [](Registry&) { return lget("L", 77); }, "77",
          {failed("vxNameValueGet", "L", "vxnrtget"), failStatus, failed("vxNameValueGet", "L", "vxnrlget"),
           status(VXSeverityError, VX_STATUS_UNSUPPORTED)}},
         // vxnrdget
@@ -372,24 +306,17 @@ std::vector<FallbackCase> fallbackCases()
         {"set integer over a text", [](Registry& t) { t.setText("L", "x"); },
          [](Registry& t) { VxText n("Lx"); return t.stored(vxnrlset(n, 1, INT64_MIN), "L"); },
          "0 3:-9223372036854775808", {}},
-        {"set integer, host refuses the kind", nullptr,
+        {"set integer, host refuses the kind", [](Registry& t) { t.spy.failSet[VXNameQORLong] = kWrongKind; },
          [](Registry& t) {
-             RegistrySpy spy(t.handle());
-             spy.failSet[VXNameQORLong] = kWrongKind;
              VxText n("L");
              std::string r = t.stored(vxnrlset(n, 0, INT64_MIN), "L");
-             spy.failSet[VXNameQORLong] = VX_STATUS_UNSUPPORTED;
+             t.spy.failSet[VXNameQORLong] = VX_STATUS_UNSUPPORTED;
              return r + " " + t.stored(vxnrlset(n, 0, 120), "L");
          },
          "0 4:-9223372036854775808 0 4:120", {}},
-        {"set integer, host refuses integer and text", nullptr,
-         [](Registry& t) {
-             RegistrySpy spy(t.handle());
-             spy.failSet[VXNameQORLong] = VX_STATUS_UNSUPPORTED;
-             spy.failSet[VXNameString] = kFail;
-             VxText n("L");
-             return t.stored(vxnrlset(n, 0, 1), "L");
-         },
+        {"set integer, host refuses integer and text",
+         [](Registry& t) { t.spy.failSet[VXNameQORLong] = VX_STATUS_UNSUPPORTED, t.spy.failSet[VXNameString] = kFail; },
+         [](Registry& t) { VxText n("L"); return t.stored(vxnrlset(n, 0, 1), "L"); },
          hex(kFail) + " <absent>", {failed("vxNameValueSet", "L", "vxnrtset"), failStatus}},
         {"set integer, registry fails", failRegistry(kFail),
          [](Registry&) { VxText n("L"); return hex(vxnrlset(n, 0, 1)); }, hex(kFail),
@@ -401,11 +328,11 @@ std::vector<FallbackCase> fallbackCases()
          [](Registry&) { VxText n("D"); return hex(vxnrdset(n, 0, 1.0)); }, hex(kFail),
          {failed("vxNameValueSet", "D", "vxnrdset"), failStatus}},
         {"setters, registry says absent", failRegistry(VX_STATUS_NOT_FOUND),
-         [](Registry&) {
-             VxText n("N");
-             return hex(vxnrlset(n, 0, 1)) + hex(vxnrdset(n, 0, 1.0));
-         },
-         "00", {}},
+         [](Registry&) { VxText n("N"); return hex(vxnrlset(n, 0, 1)) + hex(vxnrdset(n, 0, 1.0)); }, "00", {}},
+        /* A count the host will not store is reported, and still returned. */
+        {"limit, host refuses the count", [](Registry& t) { t.setLong("C", 7), t.spy.failSet[VXNameQORLong] = kFail; },
+         [](Registry& t) { VxText n("C"); return std::to_string(vxnrlimit(n, 0, 100)) + " " + t.entry("C"); },
+         "6 3:7", {failed("vxNameValueSet", "C", "vxnrlset"), failStatus, failStatus}},
     };
 }
 
@@ -415,7 +342,8 @@ TEST_F(Registry, GettersFallBackAndSettersReportWhatTheHostRefuses)
         SCOPED_TRACE(c.what);
         vxhost_registry_fail(host(), 0);
         vxhost_journal_fail(host(), 0, 0);
-        for (const char* name : {"T", "L", "Long", "D", "N"}) remove(name);
+        for (const char* name : {"T", "L", "Long", "D", "N", "C"}) remove(name);
+        spy.reset();
         if (c.prepare) c.prepare(*this);
         clearJournal();
         EXPECT_EQ(c.call(*this), c.result);
@@ -447,13 +375,11 @@ TEST_F(Registry, NullNameOrNoHostGiveTheDefaultWithoutTouchingAnything)
         return r;
     };
     const std::vector<long long> defaults = {0, 0, 'Z', 0, 0, 'Z', 77, 15, 9, 100, 0, 0, 0};
-    {
-        RegistrySpy spy(handle());
-        clearJournal();
-        EXPECT_EQ(everything(), defaults);
-        EXPECT_EQ(spy.calls, 0);
-        EXPECT_EQ(journalCount(), 0u) << journalDump();
-    }
+    clearJournal();
+    spy.reset();
+    EXPECT_EQ(everything(), defaults);
+    EXPECT_TRUE(spy.calls.empty());
+    EXPECT_EQ(journalCount(), 0u) << journalDump();
 
     /* Unbound: real names, still nothing happens. */
     vxextent(nullptr);
@@ -610,21 +536,6 @@ TEST_F(Registry, LimitsCountDownToMinusOneAndAnnounceTheLastOne)
         EXPECT_EQ(countCode(VXNR_M_NOT_INTEGER), c.notIntegers) << journalDump();
         EXPECT_EQ(journalCount(), c.limitNotes + c.notIntegers) << journalDump();
     }
-
-    VxText n("C");
-    /* A store the host refuses is reported, and the count is still returned. */
-    setLong("C", 7);
-    clearJournal();
-    {
-        RegistrySpy spy(handle());
-        spy.failSet[VXNameQORLong] = kFail;
-        EXPECT_EQ(vxnrlimit(n, 0, 100), 6);
-    }
-    EXPECT_EQ(longValue("C"), 7);
-    std::vector<JournalEntry> lines = journal();
-    ASSERT_GE(lines.size(), 2u) << journalDump();
-    EXPECT_EQ(lines[0], error("vxNameValueSet failed for C in vxnrlset"));
-    EXPECT_EQ(lines.back(), status(VXSeverityError, kFail)) << journalDump();
 }
 
 struct UpperSpy : VXNLSExt {

@@ -114,17 +114,15 @@ TEST_F(Messages, ArgumentsReachTheCatalogueTextInOrder)
 {
     setText(kMessages, "ALL");
     vxtest::VxText method("PCG64");
-    EXPECT_EQ(zrngmsg(VXSeverityNote, ZRNG_M_METHOD_SEED_KEY, "pcg", 5ull, 5ull, 0x1234567890ull, 0x1234567890ull),
-              0);
-    EXPECT_EQ(zrngmsg(VXSeverityError, ZRNG_M_KEY_TOO_LARGE, 77ull, 63ull, method.data()), 0);
-    EXPECT_EQ(zrngmsg(VXSeverityWarning, ZRNG_M_SEED_REPLACED, 2.5, 4294967295ull, method.data(), 3ull, 3ull), 0);
-    EXPECT_EQ(zrngmsg(VXSeverityNone, ZRNG_M_BLOB_SIZE, "MT64", static_cast<size_t>(2512)), 0);
-    const std::vector<JournalEntry> want = {
-        status(VXSeverityNote, ZRNG_M_METHOD_SEED_KEY, "pcg", 5ull, 5ull, 0x1234567890ull, 0x1234567890ull),
-        status(VXSeverityError, ZRNG_M_KEY_TOO_LARGE, 77ull, 63ull, method.data()),
-        status(VXSeverityWarning, ZRNG_M_SEED_REPLACED, 2.5, 4294967295ull, method.data(), 3ull, 3ull),
-        status(VXSeverityNote, ZRNG_M_BLOB_SIZE, "MT64", static_cast<size_t>(2512)),
+    std::vector<JournalEntry> want;
+    auto both = [&](VXSeverity passed, VXSeverity shown, VXStatus code, auto... args) {
+        EXPECT_EQ(zrngmsg(passed, code, args...), 0);
+        want.push_back(status(shown, code, args...));
     };
+    both(VXSeverityNote, VXSeverityNote, ZRNG_M_METHOD_SEED_KEY, "pcg", 5ull, 5ull, 0x1234567890ull, 0x1234567890ull);
+    both(VXSeverityError, VXSeverityError, ZRNG_M_KEY_TOO_LARGE, 77ull, 63ull, method.data());
+    both(VXSeverityWarning, VXSeverityWarning, ZRNG_M_SEED_REPLACED, 2.5, 4294967295ull, method.data(), 3ull, 3ull);
+    both(VXSeverityNone, VXSeverityNote, ZRNG_M_BLOB_SIZE, "MT64", static_cast<size_t>(2512));
     ASSERT_EQ(journal(), want);
 }
 
@@ -225,61 +223,19 @@ TEST_F(Messages, AFailingJournalIsReportedOnceMoreAndReturned)
                                                    status(VXSeverityNote, ZRNG_M_METHOD, "MT64")}));
 }
 
-/* Counts every registry call the module makes. */
-class RegistryCounter {
-public:
-    explicit RegistryCounter(VXHndlp h) : h_(h), exists_(h->nameExists), get_(h->nameGet), set_(h->nameSet)
-    {
-        calls = 0;
-        real = this;
-        h->nameExists = [](VXHndlp h, const VXChar* n, VXStrSize l) {
-            ++calls;
-            return real->exists_(h, n, l);
-        };
-        h->nameGet = [](VXHndlp h, const VXChar* n, VXStrSize l, int32_t k, void* b, VXMemSize* s) {
-            ++calls;
-            return real->get_(h, n, l, k, b, s);
-        };
-        h->nameSet = [](VXHndlp h, const VXChar* n, VXStrSize l, VXFlags f, int32_t k, const void* v, VXMemSize s,
-                        void* r, int32_t rl) {
-            ++calls;
-            return real->set_(h, n, l, f, k, v, s, r, rl);
-        };
-    }
-    ~RegistryCounter()
-    {
-        h_->nameExists = exists_;
-        h_->nameGet = get_;
-        h_->nameSet = set_;
-    }
-    RegistryCounter(const RegistryCounter&) = delete;
-    RegistryCounter& operator=(const RegistryCounter&) = delete;
-    static inline int calls = 0;
-
-private:
-    static inline RegistryCounter* real = nullptr;
-    VXHndlp h_;
-    decltype(VXHndl::nameExists) exists_;
-    decltype(VXHndl::nameGet) get_;
-    decltype(VXHndl::nameSet) set_;
-};
-
 TEST_F(Messages, WithoutAJournalNothingIsReadOrCounted)
 {
-    setText(kMessages, "bogus");
-    setText(kSeverity, "bogus");
     {
-        RegistryCounter counter(handle());
+        vxtest::RegistrySpy spy(handle());
         say(VXSeverityError); /* with a journal: the keys are read */
-        EXPECT_GT(RegistryCounter::calls, 0);
-        RegistryCounter::calls = 0;
+        EXPECT_FALSE(spy.calls.empty());
         setText(kMessages, "bogus");
         setText(kSeverity, "bogus");
         remove(kErrorLimit);
-        RegistryCounter::calls = 0;
+        spy.reset();
         vxhost_journal_detach(host(), 1);
         for (VXSeverity s = 0; s <= 4; ++s) EXPECT_EQ(say(s), 0);
-        EXPECT_EQ(RegistryCounter::calls, 0);
+        EXPECT_TRUE(spy.calls.empty());
         vxhost_journal_detach(host(), 0);
     }
     EXPECT_EQ(text(kMessages), "bogus");

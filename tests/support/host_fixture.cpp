@@ -1,5 +1,6 @@
 #include "host_fixture.h"
 
+#include <cstring>
 #include <iomanip>
 #include <ostream>
 #include <sstream>
@@ -142,6 +143,56 @@ std::string TestHost::journalDump() const
     std::ostringstream os;
     for (const JournalEntry& e : journal()) os << e << "\n";
     return os.str();
+}
+
+RegistrySpy::RegistrySpy(VXHndlp h) : h_(h), exists_(h->nameExists), get_(h->nameGet), set_(h->nameSet)
+{
+    self = this;
+    h->nameExists = [](VXHndlp hh, const VXChar* n, VXStrSize l) {
+        self->calls.push_back({'e', toUtf8(n, l), l});
+        return self->exists_(hh, n, l);
+    };
+    h->nameGet = [](VXHndlp hh, const VXChar* n, VXStrSize l, int32_t k, void* b, VXMemSize* s) {
+        self->calls.push_back({'g', toUtf8(n, l), l, k});
+        if (k >= 0 && k < 5 && self->failGet[k]) return self->failGet[k];
+        VXStatus st = self->get_(hh, n, l, k, b, s);
+        if (st == 0 && k == VXNameString && self->wholeTextSize) {
+            std::vector<VXChar> all(4096);
+            VXMemSize whole = all.size() * sizeof(VXChar);
+            self->get_(hh, n, l, k, all.data(), &whole);
+            *s = whole;
+        }
+        return st;
+    };
+    h->nameSet = [](VXHndlp hh, const VXChar* n, VXStrSize l, VXFlags f, int32_t k, const void* v, VXMemSize s,
+                    void* r, int32_t rl) {
+        int64_t value = 0;
+        if (k == VXNameQORLong && v) std::memcpy(&value, v, sizeof value);
+        self->calls.push_back({'s', toUtf8(n, l), l, k, f, s, value});
+        if (k >= 0 && k < 5 && self->failSet[k]) return self->failSet[k];
+        return self->set_(hh, n, l, f, k, v, s, r, rl);
+    };
+}
+
+RegistrySpy::~RegistrySpy()
+{
+    h_->nameExists = exists_, h_->nameGet = get_, h_->nameSet = set_;
+    self = nullptr;
+}
+
+void RegistrySpy::reset()
+{
+    calls.clear();
+    for (int k = 0; k < 5; ++k) failGet[k] = failSet[k] = 0;
+    wholeTextSize = false;
+}
+
+std::vector<RegistrySpy::Call> RegistrySpy::of(char op) const
+{
+    std::vector<Call> out;
+    for (const Call& c : calls)
+        if (c.op == op) out.push_back(c);
+    return out;
 }
 
 } // namespace vxtest

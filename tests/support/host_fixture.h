@@ -89,6 +89,41 @@ private:
 
 class HostFixture : public ::testing::Test, public TestHost {};
 
+/* Stands between the module and a handle's registry while it lives (one at a
+ * time, one thread): records each call and gives, by entry kind, answers
+ * this host never gives on its own. */
+class RegistrySpy {
+public:
+    struct Call {
+        char op; /* 'e' nameExists, 'g' nameGet, 's' nameSet */
+        std::string name;
+        int32_t nameLength = 0;
+        int32_t kind = 0;
+        VXFlags flags = 0;   /* nameSet */
+        VXMemSize size = 0;  /* nameSet: bytes passed */
+        int64_t value = 0;   /* nameSet of an integer */
+        bool operator==(const Call&) const = default;
+    };
+    std::vector<Call> calls;
+    VXStatus failGet[5] = {};
+    VXStatus failSet[5] = {};
+    bool wholeTextSize = false; /* a cut text's size is reported whole, not as copied */
+
+    explicit RegistrySpy(VXHndlp h);
+    ~RegistrySpy();
+    RegistrySpy(const RegistrySpy&) = delete;
+    RegistrySpy& operator=(const RegistrySpy&) = delete;
+    void reset(); /* no calls, no failures */
+    std::vector<Call> of(char op) const;
+
+private:
+    static inline RegistrySpy* self = nullptr;
+    VXHndlp h_;
+    decltype(VXHndl::nameExists) exists_;
+    decltype(VXHndl::nameGet) get_;
+    decltype(VXHndl::nameSet) set_;
+};
+
 } // namespace vxtest
 
 #endif
