@@ -22,6 +22,16 @@ namespace {
 
 class Concurrency : public vxtest::HostFixture {};
 
+/* body(t) for t = 0 .. n-1, each on its own thread, all released at once. */
+template <class Body>
+void together(int n, Body body)
+{
+    std::barrier start(n);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < n; ++t) threads.emplace_back([&, t] { start.arrive_and_wait(), body(t); });
+    for (auto& th : threads) th.join();
+}
+
 // Every message counts exactly once against its class's limit, whatever the
 // interleaving: the default limit lets exactly 101 through and the limit
 // note appears once; a large limit ends exactly one lower per message.
@@ -30,14 +40,7 @@ TEST_F(Concurrency, MessageLimitsCountDownExactlyAcrossThreads)
     constexpr int kThreads = 16;
     constexpr int kEach = 250;
     auto race = [](VXSeverity severity, VXStatus code) {
-        std::barrier start(kThreads);
-        std::vector<std::thread> threads;
-        for (int t = 0; t < kThreads; ++t)
-            threads.emplace_back([&] {
-                start.arrive_and_wait();
-                for (int i = 0; i < kEach; ++i) zrngmsg(severity, code, -1.0, 2.0, 0.0);
-            });
-        for (auto& th : threads) th.join();
+        together(kThreads, [&](int) { for (int i = 0; i < kEach; ++i) zrngmsg(severity, code, -1.0, 2.0, 0.0); });
     };
 
     race(VXSeverityError, ZRNG_M_SEED_RANGE);
@@ -62,23 +65,20 @@ TEST_F(Concurrency, EncodingSwitchesDoNotFreePipelinesInUse)
     constexpr int kConversions = 4000; /* at least, made while switches go on */
     std::atomic<int> wrong{0}, converted{0};
     std::atomic<bool> done{false};
-    std::barrier start(kReaders + 1);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kReaders; ++t)
-        threads.emplace_back([&] {
-            start.arrive_and_wait();
-            char name[] = "MT64";
-            while (!done.load()) {
-                VXChar out[4] = {};
-                if (zCharToVXChar(name, out, 4) != 4 || out[0] != 'M' || out[3] != '4') ++wrong;
-                ++converted;
-            }
-        });
-    start.arrive_and_wait();
-    for (int i = 0; i < kSwitches || converted.load() < kConversions || i % 2 == 1; ++i)
-        zpvnls(i % 2 ? U_WLATIN1_CE : U_UTF8_CE);
-    done = true;
-    for (auto& th : threads) th.join();
+    together(kReaders + 1, [&](int t) {
+        if (t == kReaders) { /* the switcher */
+            for (int i = 0; i < kSwitches || converted.load() < kConversions || i % 2 == 1; ++i)
+                zpvnls(i % 2 ? U_WLATIN1_CE : U_UTF8_CE);
+            done = true;
+            return;
+        }
+        char name[] = "MT64";
+        while (!done.load()) {
+            VXChar out[4] = {};
+            if (zCharToVXChar(name, out, 4) != 4 || out[0] != 'M' || out[3] != '4') ++wrong;
+            ++converted;
+        }
+    });
     EXPECT_EQ(wrong.load(), 0);
     EXPECT_EQ(zSessCei(), U_WLATIN1_CE);
 }
@@ -99,27 +99,22 @@ TEST_F(Concurrency, ClonesOfOneStreamMadeAtOnceMatchClonesMadeAlone)
 
     constexpr int kThreads = 6;
     constexpr int kDraws = 5000;
-    std::vector<std::vector<double>> together(kThreads);
-    std::barrier start(kThreads);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < kThreads; ++t)
-        threads.emplace_back([&, t] {
-            start.arrive_and_wait();
-            ZRAND_S* c = zrand_clone_vx(pool, static_cast<uint64_t>(t + 1), from);
-            if (!c) return;
-            together[t].resize(kDraws);
-            for (double& x : together[t]) x = c->rangen(c->Blob);
-        });
-    for (auto& th : threads) th.join();
+    std::vector<std::vector<double>> drawn(kThreads);
+    together(kThreads, [&](int t) {
+        ZRAND_S* c = zrand_clone_vx(pool, static_cast<uint64_t>(t + 1), from);
+        if (!c) return;
+        drawn[t].resize(kDraws);
+        for (double& x : drawn[t]) x = c->rangen(c->Blob);
+    });
 
     for (int t = 0; t < kThreads; ++t) {
         ZRAND_S* c = zrand_clone_vx(pool, static_cast<uint64_t>(t + 1), from);
         ASSERT_NE(c, nullptr);
         std::vector<double> alone(kDraws);
         for (double& x : alone) x = c->rangen(c->Blob);
-        EXPECT_EQ(together[t], alone) << "clone with key " << t + 1;
+        EXPECT_EQ(drawn[t], alone) << "clone with key " << t + 1;
         if (t > 0) {
-            EXPECT_NE(together[t], together[t - 1]) << "keys select different substreams";
+            EXPECT_NE(drawn[t], drawn[t - 1]) << "keys select different substreams";
         }
     }
 

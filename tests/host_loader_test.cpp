@@ -10,21 +10,16 @@
 
 #include "ext/vxalea.h"
 #include "host/vxhost_testing.h"
+#include "support/host_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class LoaderTest : public ::testing::Test {
+class LoaderTest : public vxtest::HostFixture {
 protected:
-    void SetUp() override
+    ~LoaderTest() override
     {
-        host = vxhost_create();
-        ASSERT_NE(host, nullptr);
-    }
-    void TearDown() override
-    {
-        vxhost_destroy(host);
         if (!scratch.empty()) fs::remove_all(scratch);
     }
 
@@ -39,15 +34,14 @@ protected:
         return scratch;
     }
 
-    std::string error() const { return vxhost_last_error(host); }
+    std::string error() const { return vxhost_last_error(host()); }
 
-    VXHost* host = nullptr;
     std::string scratch;
 };
 
 TEST_F(LoaderTest, LoadsTheModuleByNameAndReportsVersions)
 {
-    VXHostModule* m = vxhost_load(host, "vxalea", VXALEA_MODULE_DIR);
+    VXHostModule* m = vxhost_load(host(), "vxalea", VXALEA_MODULE_DIR);
     ASSERT_NE(m, nullptr) << error();
     EXPECT_EQ(fs::path(vxhost_module_path(m)), fs::path(VXALEA_MODULE_DIR) / "libvxalea.so");
     std::array<size_t, 3> req{}, ver{};
@@ -58,7 +52,7 @@ TEST_F(LoaderTest, LoadsTheModuleByNameAndReportsVersions)
     /* The header fields the host fills. */
     auto* ext = static_cast<VXExtension*>(vxhost_module_extension(m));
     ASSERT_NE(ext, nullptr);
-    EXPECT_EQ(ext->hndl, vxhost_handle(host));
+    EXPECT_EQ(ext->hndl, vxhost_handle(host()));
     EXPECT_NE(ext->handle, nullptr);
     EXPECT_STREQ(ext->generic.name, "vxalea");
     ASSERT_NE(ext->findFunction, nullptr);
@@ -69,98 +63,85 @@ TEST_F(LoaderTest, LoadsTheModuleByNameAndReportsVersions)
 
     /* The entry made its work pool and its lock; an unknown task does not
      * take the lock. */
-    EXPECT_EQ(vxhost_live_pools(host), 1u);
-    EXPECT_GT(vxhost_live_allocations(host), 0u);
+    EXPECT_EQ(vxhost_live_pools(host()), 1u);
+    EXPECT_GT(vxhost_live_allocations(host()), 0u);
     auto* rec = reinterpret_cast<VXALEA*>(ext);
     ASSERT_NE(rec->runTask, nullptr);
     EXPECT_EQ(rec->runTask(rec, 4, nullptr, 0), VX_STATUS_UNSUPPORTED);
-    EXPECT_EQ(vxhost_lock_acquisitions(host), 0u);
+    EXPECT_EQ(vxhost_lock_acquisitions(host()), 0u);
 
     vxhost_unload(m);
-    EXPECT_EQ(vxhost_live_pools(host), 0u);
-    EXPECT_EQ(vxhost_live_allocations(host), 0u);
-}
-
-TEST_F(LoaderTest, TheLoadedModuleWritesCatalogueMessagesThroughThisHost)
-{
-    VXHostModule* m = vxhost_load(host, "vxalea", VXALEA_MODULE_DIR);
-    ASSERT_NE(m, nullptr) << error();
-    using Msg = VXStatus (*)(VXSeverity, VXStatus, ...);
-    auto zrngmsg = reinterpret_cast<Msg>(vxhost_module_symbol(m, "zrngmsg"));
-    ASSERT_NE(zrngmsg, nullptr);
-    vxhost_journal_clear(host);
-    /* Errors are shown with no configuration; the limit counter lands in
-     * this host's registry. */
-    EXPECT_EQ(zrngmsg(VXSeverityError, static_cast<VXStatus>(0x8C7FE852u), "MT64", static_cast<VXMemSize>(2504)), 0);
-    ASSERT_EQ(vxhost_journal_count(host), 1u);
-    VXJournalLine line{};
-    ASSERT_EQ(vxhost_journal_line(host, 0, &line), 0);
-    EXPECT_EQ(static_cast<uint32_t>(line.code), 0x8C7FE852u);
-    EXPECT_EQ(line.severity, VXSeverityError);
-    char expected[256];
-    vxhost_format_status(expected, sizeof expected, static_cast<VXStatus>(0x8C7FE852u), "MT64",
-                         static_cast<size_t>(2504));
-    EXPECT_STREQ(line.text, expected);
-    EXPECT_EQ(vxhost_kind(host, "OSENV.QOR_RNG_ERROR_LIMIT"), VXNameQORLong);
-    vxhost_unload(m);
+    EXPECT_EQ(vxhost_live_pools(host()), 0u);
+    EXPECT_EQ(vxhost_live_allocations(host()), 0u);
 }
 
 TEST_F(LoaderTest, FindsTheModuleThroughTheEnvironmentAndReloads)
 {
     ASSERT_EQ(setenv("VXHOST_MODULE_PATH", "/nonexistent:" VXALEA_MODULE_DIR, 1), 0);
-    VXHostModule* m = vxhost_load(host, "vxalea", nullptr);
+    VXHostModule* m = vxhost_load(host(), "vxalea", nullptr);
     unsetenv("VXHOST_MODULE_PATH");
     ASSERT_NE(m, nullptr) << error();
     vxhost_unload(m);
-    /* Unloaded and loaded again: the new copy binds this host afresh. */
-    m = vxhost_load(host, "vxalea", VXALEA_MODULE_DIR);
+    /* Unloaded and loaded again: the new copy binds this host afresh, and
+     * writes catalogue messages to its journal (errors are shown with no
+     * configuration) and its limit counter to its registry. */
+    m = vxhost_load(host(), "vxalea", VXALEA_MODULE_DIR);
     ASSERT_NE(m, nullptr) << error();
-    EXPECT_EQ(vxhost_live_pools(host), 1u);
+    EXPECT_EQ(vxhost_live_pools(host()), 1u);
+    using Msg = VXStatus (*)(VXSeverity, VXStatus, ...);
+    auto zrngmsg = reinterpret_cast<Msg>(vxhost_module_symbol(m, "zrngmsg"));
+    ASSERT_NE(zrngmsg, nullptr);
+    clearJournal();
+    const VXStatus code = static_cast<VXStatus>(0x8C7FE852u);
+    EXPECT_EQ(zrngmsg(VXSeverityError, code, "MT64", static_cast<VXMemSize>(2504)), 0);
+    EXPECT_EQ(journal(), (std::vector<vxtest::JournalEntry>{
+                             vxtest::status(VXSeverityError, code, "MT64", static_cast<size_t>(2504))}));
+    EXPECT_EQ(kind("OSENV.QOR_RNG_ERROR_LIMIT"), VXNameQORLong);
     /* Left loaded on purpose: vxhost_destroy unloads it (the leak checker
      * of the sanitizer build watches this). */
 }
 
 TEST_F(LoaderTest, RefusesWithAClearReason)
 {
-    EXPECT_EQ(vxhost_load(host, "vxnothere", VXALEA_MODULE_DIR), nullptr);
+    EXPECT_EQ(vxhost_load(host(), "vxnothere", VXALEA_MODULE_DIR), nullptr);
     EXPECT_NE(error().find("module 'vxnothere' not found on search path"), std::string::npos) << error();
     EXPECT_NE(error().find(VXALEA_MODULE_DIR), std::string::npos) << error();
 
-    EXPECT_EQ(vxhost_load(host, "../lib/vxalea", VXALEA_MODULE_DIR), nullptr);
+    EXPECT_EQ(vxhost_load(host(), "../lib/vxalea", VXALEA_MODULE_DIR), nullptr);
     EXPECT_NE(error().find("invalid module name"), std::string::npos) << error();
-    EXPECT_EQ(vxhost_load(host, nullptr, nullptr), nullptr);
-    EXPECT_EQ(vxhost_load(host, "", nullptr), nullptr);
+    EXPECT_EQ(vxhost_load(host(), nullptr, nullptr), nullptr);
+    EXPECT_EQ(vxhost_load(host(), "", nullptr), nullptr);
 
     /* A library that is no module at all. */
     const fs::path libm = "/lib/x86_64-linux-gnu/libm.so.6";
     if (fs::exists(libm)) {
         std::string dir = dirWith("notamodule", libm);
-        EXPECT_EQ(vxhost_load(host, "notamodule", dir.c_str()), nullptr);
+        EXPECT_EQ(vxhost_load(host(), "notamodule", dir.c_str()), nullptr);
         EXPECT_NE(error().find("symbol vxextver missing in"), std::string::npos) << error();
     }
     /* The module under a name it has no entry for. */
     std::string dir = dirWith("other", fs::path(VXALEA_MODULE_DIR) / "libvxalea.so");
-    EXPECT_EQ(vxhost_load(host, "other", dir.c_str()), nullptr);
+    EXPECT_EQ(vxhost_load(host(), "other", dir.c_str()), nullptr);
     EXPECT_NE(error().find("entry function 'other' missing"), std::string::npos) << error();
-    EXPECT_EQ(vxhost_live_pools(host), 0u);
+    EXPECT_EQ(vxhost_live_pools(host()), 0u);
 }
 
 TEST_F(LoaderTest, AFailingEntryLeavesNothingBehind)
 {
-    vxhost_fail_pool_create(host, 1);
-    EXPECT_EQ(vxhost_load(host, "vxalea", VXALEA_MODULE_DIR), nullptr);
+    vxhost_fail_pool_create(host(), 1);
+    EXPECT_EQ(vxhost_load(host(), "vxalea", VXALEA_MODULE_DIR), nullptr);
     EXPECT_NE(error().find("entry 'vxalea'"), std::string::npos) << error();
     EXPECT_NE(error().find("returned null"), std::string::npos) << error();
 
-    EXPECT_EQ(vxhost_live_pools(host), 0u);
-    EXPECT_EQ(vxhost_live_allocations(host), 0u);
+    EXPECT_EQ(vxhost_live_pools(host()), 0u);
+    EXPECT_EQ(vxhost_live_allocations(host()), 0u);
 
-    VXHostModule* m = vxhost_load(host, "vxalea", VXALEA_MODULE_DIR);
+    VXHostModule* m = vxhost_load(host(), "vxalea", VXALEA_MODULE_DIR);
     ASSERT_NE(m, nullptr) << error();
     vxhost_unload(m);
-    EXPECT_EQ(vxhost_live_pools(host), 0u);
-    EXPECT_EQ(vxhost_live_allocations(host), 0u);
-    EXPECT_EQ(vxhost_host_errors(host), 0u);
+    EXPECT_EQ(vxhost_live_pools(host()), 0u);
+    EXPECT_EQ(vxhost_live_allocations(host()), 0u);
+    EXPECT_EQ(vxhost_host_errors(host()), 0u);
 }
 
 TEST(HostInfoTool, PrintsVersionsAndFailsClearly)

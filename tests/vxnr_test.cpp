@@ -17,20 +17,13 @@
 namespace {
 
 using vxtest::JournalEntry;
+using vxtest::status;
 using vxtest::VxText;
 
 constexpr QORLONG kTwo53 = 9007199254740992LL;
 constexpr VXStatus kFail = VXHOST_STATUS_BAD_SIZE;            /* any host failure but "absent" */
 constexpr VXStatus kJournalFail = VXHOST_STATUS_JOURNAL_FAILED;
 constexpr VXStatus kWrongKind = VX_STATUS_WRONG_KIND;
-
-template <class... A>
-JournalEntry status(VXSeverity severity, VXStatus code, A... args)
-{
-    char buf[512];
-    vxhost_format_status(buf, sizeof buf, code, args...);
-    return {severity, code, buf};
-}
 
 JournalEntry trace(std::string text) { return {VXSeverityNone, 0, std::move(text)}; }
 JournalEntry error(std::string text) { return {VXSeverityError, 0, std::move(text)}; }
@@ -42,19 +35,6 @@ std::string g20(double v)
     return buf;
 }
 
-class Registry : public vxtest::HostFixture {
-public:
-    vxtest::RegistrySpy spy{handle()};
-    void debug() { setText("OSENV.QOR_VXNR_DEBUG", "1"); }
-    std::string entry(const std::string& name) const
-    {
-        if (!exists(name)) return "<absent>";
-        return std::to_string(kind(name)) + ":" + text(name);
-    }
-    /* A setter's status and then what it left in the registry. */
-    std::string stored(VXStatus s, const std::string& name) const;
-};
-
 std::string hex(VXStatus s)
 {
     char buf[16];
@@ -62,7 +42,17 @@ std::string hex(VXStatus s)
     return buf;
 }
 
-std::string Registry::stored(VXStatus s, const std::string& name) const { return hex(s) + " " + entry(name); }
+class Registry : public vxtest::HostFixture {
+public:
+    vxtest::RegistrySpy spy{handle()};
+    void debug() { setText("OSENV.QOR_VXNR_DEBUG", "1"); }
+    std::string entry(const std::string& name) const
+    {
+        return exists(name) ? std::to_string(kind(name)) + ":" + text(name) : "<absent>";
+    }
+    /* A setter's status and then what it left in the registry. */
+    std::string stored(VXStatus s, const std::string& name) const { return hex(s) + " " + entry(name); }
+};
 
 using Call = std::function<std::string(Registry&)>;
 using Prepare = std::function<void(Registry&)>;
@@ -104,16 +94,16 @@ std::string dget(const char* name, double def)
 
 // ---- the debug trace ------------------------------------------------------------------
 
-struct TraceCase {
+struct Case {
     const char* what;
     Prepare prepare;
     Call call;
     std::string result;
-    std::vector<JournalEntry> lines; /* with the debug switch on */
-    std::vector<JournalEntry> quiet = {}; /* with it off */
+    std::vector<JournalEntry> lines;      /* traces: with the debug switch on */
+    std::vector<JournalEntry> quiet = {}; /* traces: with it off */
 };
 
-std::vector<TraceCase> traceCases()
+std::vector<Case> traceCases()
 {
     const std::string unreadable =
         "vxNameValueGet failed for C in vxnrlimit. The existing value may not be a VXChar string or QORLONG.";
@@ -176,7 +166,7 @@ std::vector<TraceCase> traceCases()
 TEST_F(Registry, EveryFunctionTracesOnlyWhileTheDebugEntryExists)
 {
     for (bool on : {false, true}) {
-        for (const TraceCase& c : traceCases()) {
+        for (const Case& c : traceCases()) {
             SCOPED_TRACE(std::string(c.what) + (on ? ", debug on" : ", debug off"));
             for (const char* name : {"T", "L", "K", "C", "D", "OSENV.QOR_VXNR_DEBUG"}) remove(name);
             if (on) {
@@ -199,15 +189,7 @@ TEST_F(Registry, EveryFunctionTracesOnlyWhileTheDebugEntryExists)
 
 // ---- fallbacks ---------------------------------------------------------------------------
 
-struct FallbackCase {
-    const char* what;
-    Prepare prepare;
-    Call call;
-    std::string result;
-    std::vector<JournalEntry> lines;
-};
-
-std::vector<FallbackCase> fallbackCases()
+std::vector<Case> fallbackCases()
 {
     auto failRegistry = [](VXStatus s) { return [s](Registry& t) { vxhost_registry_fail(t.host(), s); }; };
     auto failed = [](const char* op, const char* name, const char* fn) {
@@ -338,7 +320,7 @@ std::vector<FallbackCase> fallbackCases()
 
 TEST_F(Registry, GettersFallBackAndSettersReportWhatTheHostRefuses)
 {
-    for (const FallbackCase& c : fallbackCases()) {
+    for (const Case& c : fallbackCases()) {
         SCOPED_TRACE(c.what);
         vxhost_registry_fail(host(), 0);
         vxhost_journal_fail(host(), 0, 0);
@@ -356,45 +338,27 @@ TEST_F(Registry, NullNameOrNoHostGiveTheDefaultWithoutTouchingAnything)
 {
     debug();
     setText("K", "x");
-    auto everything = [] {
-        VXChar buf[4] = {'Z', 'Z', 0};
-        char cbuf[4] = "ZZ";
-        VxText k("K");
-        std::vector<long long> r;
-        r.push_back(vxnrtget(nullptr, 0, buf, 1)); /* room for the terminator alone */
-        r.insert(r.end(), {buf[0], buf[1]});
-        r.push_back(vxnrcget(nullptr, 0, cbuf, 1));
-        r.insert(r.end(), {cbuf[0], cbuf[1]});
-        r.push_back(vxnrlget(nullptr, 0, 77));
-        r.push_back(static_cast<long long>(vxnrdget(nullptr, 0, 7.5) * 2));
-        r.push_back(vxnrlook(nullptr, 0, 9, VXT("X"), 1, static_cast<VXChar*>(nullptr)));
-        r.push_back(vxnrlimit(nullptr, 0, 100));
-        r.push_back(vxnrtset(nullptr, 0, k, 0));
-        r.push_back(vxnrlset(nullptr, 0, 1));
-        r.push_back(vxnrdset(nullptr, 0, 1.0));
-        return r;
-    };
-    const std::vector<long long> defaults = {0, 0, 'Z', 0, 0, 'Z', 77, 15, 9, 100, 0, 0, 0};
+    VXChar buf[4] = {'Z', 'Z', 0};
+    char cbuf[4] = "ZZ";
+    VxText k("K"), v("v");
     clearJournal();
     spy.reset();
-    EXPECT_EQ(everything(), defaults);
+    const std::vector<long long> got = { /* in order: a braced list is evaluated left to right */
+        vxnrtget(nullptr, 0, buf, 1), buf[0], buf[1], /* room for the terminator alone */
+        vxnrcget(nullptr, 0, cbuf, 1), cbuf[0], cbuf[1], vxnrlget(nullptr, 0, 77),
+        static_cast<long long>(vxnrdget(nullptr, 0, 7.5) * 2),
+        vxnrlook(nullptr, 0, 9, VXT("X"), 1, static_cast<VXChar*>(nullptr)), vxnrlimit(nullptr, 0, 100),
+        vxnrtset(nullptr, 0, k, 0), vxnrlset(nullptr, 0, 1), vxnrdset(nullptr, 0, 1.0)};
+    EXPECT_EQ(got, (std::vector<long long>{0, 0, 'Z', 0, 0, 'Z', 77, 15, 9, 100, 0, 0, 0}));
     EXPECT_TRUE(spy.calls.empty());
     EXPECT_EQ(journalCount(), 0u) << journalDump();
 
     /* Unbound: real names, still nothing happens. */
     vxextent(nullptr);
-    auto withNames = [] {
-        VxText k("K"), v("v");
-        VXChar buf[4] = {'Z', 0};
-        std::vector<long long> r;
-        r.push_back(vxnrtget(k, 0, buf, 4));
-        r.push_back(vxnrlget(k, 0, 77));
-        r.push_back(vxnrlook(k, 0, 9, VXT("X"), 1, static_cast<VXChar*>(nullptr)));
-        r.push_back(vxnrlimit(k, 0, 100));
-        r.push_back(vxnrtset(k, 0, v, 0));
-        return r;
-    };
-    EXPECT_EQ(withNames(), (std::vector<long long>{0, 77, 9, 100, 0}));
+    const std::vector<long long> unbound = {
+        vxnrtget(k, 0, buf, 4), vxnrlget(k, 0, 77), vxnrlook(k, 0, 9, VXT("X"), 1, static_cast<VXChar*>(nullptr)),
+        vxnrlimit(k, 0, 100), vxnrtset(k, 0, v, 0)};
+    EXPECT_EQ(unbound, (std::vector<long long>{0, 77, 9, 100, 0}));
     vxextent(handle());
     EXPECT_EQ(text("K"), "x");
     EXPECT_EQ(journalCount(), 0u) << journalDump();

@@ -11,20 +11,13 @@
 namespace {
 
 using vxtest::JournalEntry;
+using vxtest::status;
 
 constexpr VXStatus kJournalFail = VXHOST_STATUS_JOURNAL_FAILED;
 const char* const kSeverity = "OSENV.QOR_RNG_SEVERITY";
 const char* const kMessages = "OSENV.QOR_RNG_MESSAGES";
 const char* const kNoteLimit = "OSENV.QOR_RNG_NOTE_LIMIT";
 const char* const kErrorLimit = "OSENV.QOR_RNG_ERROR_LIMIT";
-
-template <class... A>
-JournalEntry status(VXSeverity severity, VXStatus code, A... args)
-{
-    char buf[512];
-    vxhost_format_status(buf, sizeof buf, code, args...);
-    return {severity, code, buf};
-}
 
 /* One message of a code that takes a single 8-bit text. */
 VXStatus say(VXSeverity severity, const char* label = "MT64")
@@ -147,8 +140,7 @@ TEST_F(Messages, EachClassShows101MessagesAndTheClassesCountApart)
     for (int i = 0; i < 120; ++i) say(i % 3 == 0 ? VXSeverityNone : VXSeverityNote);
     say(VXSeverityError);
     say(VXSeverityWarning);
-    std::vector<VXSeverity> notes = shown();
-    EXPECT_EQ(notes, std::vector<VXSeverity>(101, VXSeverityNote));
+    EXPECT_EQ(shown(), std::vector<VXSeverity>(101, VXSeverityNote));
     EXPECT_EQ(countCode(VXNR_M_LIMIT_REACHED), 1u);
     EXPECT_EQ(longValue(kNoteLimit), -1);
     EXPECT_EQ(journalCount(), 102u) << "nothing from the error class";
@@ -159,32 +151,31 @@ TEST_F(Messages, APresetLimitLetsExactlyThatManyMoreThrough)
     const struct {
         const char* key;
         VXSeverity severity;
-        bool text;
         long long preset;
-        const char* presetText;
+        const char* presetText; /* set as text instead, when not null */
         size_t shownOf10;
         long long after;
         size_t announced;
         size_t unreadable;
     } cases[] = {
-        {kNoteLimit, VXSeverityNote, false, 0, nullptr, 0, -1, 0, 0},
-        {kNoteLimit, VXSeverityNote, false, 1, nullptr, 1, -1, 1, 0},
-        {kNoteLimit, VXSeverityNote, false, 3, nullptr, 3, -1, 1, 0},
-        {kNoteLimit, VXSeverityNote, false, 12, nullptr, 10, 2, 0, 0},
-        {kNoteLimit, VXSeverityNote, false, -1, nullptr, 0, -1, 0, 0},
-        {kNoteLimit, VXSeverityNote, true, 0, " 2 ", 2, -1, 1, 0},
-        {kNoteLimit, VXSeverityNote, true, 0, "plenty", 10, 90, 0, 1},
-        {kErrorLimit, VXSeverityError, false, 0, nullptr, 0, -1, 0, 0},
-        {kErrorLimit, VXSeverityWarning, false, 4, nullptr, 4, -1, 1, 0},
-        {kErrorLimit, VXSeverityError, true, 0, "0.", 0, -1, 0, 0},
-        {kErrorLimit, VXSeverityError, true, 0, "-5", 0, -1, 0, 0},
-        {kErrorLimit, VXSeverityError, true, 0, "1.5", 10, 90, 0, 1},
+        {kNoteLimit, VXSeverityNote, 0, nullptr, 0, -1, 0, 0},
+        {kNoteLimit, VXSeverityNote, 1, nullptr, 1, -1, 1, 0},
+        {kNoteLimit, VXSeverityNote, 3, nullptr, 3, -1, 1, 0},
+        {kNoteLimit, VXSeverityNote, 12, nullptr, 10, 2, 0, 0},
+        {kNoteLimit, VXSeverityNote, -1, nullptr, 0, -1, 0, 0},
+        {kNoteLimit, VXSeverityNote, 0, " 2 ", 2, -1, 1, 0},
+        {kNoteLimit, VXSeverityNote, 0, "plenty", 10, 90, 0, 1},
+        {kErrorLimit, VXSeverityError, 0, nullptr, 0, -1, 0, 0},
+        {kErrorLimit, VXSeverityWarning, 4, nullptr, 4, -1, 1, 0},
+        {kErrorLimit, VXSeverityError, 0, "0.", 0, -1, 0, 0},
+        {kErrorLimit, VXSeverityError, 0, "-5", 0, -1, 0, 0},
+        {kErrorLimit, VXSeverityError, 0, "1.5", 10, 90, 0, 1},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.key) + " = " + (c.text ? c.presetText : std::to_string(c.preset)));
+        SCOPED_TRACE(std::string(c.key) + " = " + (c.presetText ? c.presetText : std::to_string(c.preset)));
         for (const char* k : {kNoteLimit, kErrorLimit}) remove(k);
         setText(kMessages, "NOTE");
-        if (c.text) setText(c.key, c.presetText);
+        if (c.presetText) setText(c.key, c.presetText);
         else setLong(c.key, c.preset);
         clearJournal();
         for (int i = 0; i < 10; ++i) say(c.severity);

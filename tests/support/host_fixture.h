@@ -33,6 +33,15 @@ struct JournalEntry {
 };
 std::ostream& operator<<(std::ostream& os, const JournalEntry& e);
 
+/* The line a catalogue status with these arguments makes. */
+template <class... A>
+JournalEntry status(VXSeverity severity, VXStatus code, A... args)
+{
+    char buf[512];
+    vxhost_format_status(buf, sizeof buf, code, args...);
+    return {severity, code, buf};
+}
+
 /* NUL-terminated VXChar copy of UTF-8 text, usable where the module's
  * functions take a (non-const) VXChar*. */
 class VxText {
