@@ -95,6 +95,9 @@ TEST_P(Descriptor, Values)
     b = ZRANMT{};
     q.zrng_seed_32(&b, 0);
     EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0);
+    b = ZRANMT{};
+    q.zrng_seed_double(&b, -1.0); // as a zero or NaN seed does
+    EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0);
 }
 
 constexpr uint64_t k32 = 0xFFFFFFFFu, k64 = UINT64_MAX;
