@@ -158,7 +158,7 @@ INSTANTIATE_TEST_SUITE_P(AllNames, MethodTable, ::testing::ValuesIn(kRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 // ---- names that are not accepted --------------------------------------------------
-TEST_F(MethodSelection, RejectedNamesInstallMthybrid)
+TEST_F(MethodSelection, RejectedNamesAndMissingEnginesInstallMthybrid)
 {
     const ZRNG_S hybrid = direct(zrnfMTHYBRID);
     const char* rejected[] = {
@@ -168,96 +168,72 @@ TEST_F(MethodSelection, RejectedNamesInstallMthybrid)
         "MTHYBRIDMTHYBRID",  // 16 characters
         "MTHYBRIDMTHYBRI",   // 15, but no such name
         "ABC", "1MT64", "QMT64", "MT64X", "M", "TF3",
+        "MT64           X",  // sixteen units after trimming, though the first four match
     };
-    for (const char* name : rejected) {
-        ZRNG_S d{};
+    const auto fallsBack = [&](const ZRNG_S& d) { return std::memcmp(&d, &hybrid, sizeof d) == 0; };
+    for (const char* name : rejected) { // a filled descriptor is rewritten completely
+        ZRNG_S d = direct(zrnfMT64), v = direct(zrnfMT64);
         EXPECT_EQ(select8(name, d), kBadMethod) << "'" << name << "'";
-        EXPECT_TRUE(sameEngine(d, hybrid)) << "'" << name << "'";
-        ZRNG_S v{};
+        EXPECT_TRUE(fallsBack(d)) << "'" << name << "'";
         EXPECT_EQ(selectVx(name, v), kBadMethod) << "VXChar '" << name << "'";
-        EXPECT_TRUE(sameEngine(v, hybrid)) << "VXChar '" << name << "'";
+        EXPECT_TRUE(fallsBack(v)) << "VXChar '" << name << "'";
     }
     // A letter beyond ASCII is transcoded, and matches nothing.
-    ZRNG_S l{};
-    EXPECT_EQ(select8("MT64\xC3\xA9", l), kBadMethod);
-    EXPECT_TRUE(sameEngine(l, hybrid));
+    ZRNG_S d = direct(zrnfMT64);
+    EXPECT_EQ(select8("MT64\xC3\xA9", d), kBadMethod);
+    EXPECT_TRUE(fallsBack(d));
+    d = direct(zrnfMT64);
+    EXPECT_EQ(select8("TORVEL", d), kNoEngine);
+    EXPECT_TRUE(fallsBack(d));
     // The limit applies after trimming: sixteen bytes that trim to four pass.
-    ZRNG_S d{};
     EXPECT_EQ(select8("      mt64      ", d), 0);
     EXPECT_STREQ(d.zrng_name, "MT64");
     EXPECT_EQ(selectVx("      mt64      ", d), 0);
     EXPECT_STREQ(d.zrng_name, "MT64");
-    // Sixteen units after trimming fail even when the first four would match.
-    EXPECT_EQ(select8("MT64           X", d), kBadMethod);
-    EXPECT_STREQ(d.zrng_name, "MTHYBRID");
     EXPECT_EQ(select8("MT64           X", d, 4), 0);
-    EXPECT_EQ(journalCount(), 0u) << journalDump();
-}
-
-TEST_F(MethodSelection, FallbackRewritesAFilledDescriptorCompletely)
-{
-    ZRNG_S d{};
-    ASSERT_EQ(select8("MT64", d), 0);
-    EXPECT_EQ(select8("TORVEL", d), kNoEngine);
-    const ZRNG_S hybrid = direct(zrnfMTHYBRID);
-    EXPECT_EQ(std::memcmp(&d, &hybrid, sizeof d), 0);
-    ASSERT_EQ(select8("MT64", d), 0);
-    EXPECT_EQ(select8("nonsense", d), kBadMethod);
-    EXPECT_EQ(std::memcmp(&d, &hybrid, sizeof d), 0);
-}
-
-TEST_F(MethodSelection, NullDescriptorIsIgnored)
-{
-    char name[] = "MT64";
+    char name[] = "MT64"; // a null descriptor is ignored
     EXPECT_EQ(zrngmeth(name, -1, nullptr, 0), 0);
     EXPECT_EQ(zrngmeth(nullptr, 5, nullptr, 1), 0);
+    EXPECT_EQ(journalCount(), 0u) << journalDump();
 }
 
 // ---- the registry default --------------------------------------------------------------
-TEST_F(MethodSelection, AbsentOrEmptyNameReadsTheRegistry)
+// An absent, empty or all-blank name, or length 0, reads the registry, whose value is not trimmed.
+TEST_F(MethodSelection, NoNameReadsTheRegistryUntrimmed)
 {
-    ZRNG_S d{};
-    // Nothing in the registry: MTHYBRID, and that is no failure.
-    EXPECT_EQ(zrngmeth(nullptr, 7, &d, 0), 0);
-    EXPECT_STREQ(d.zrng_name, "MTHYBRID");
-    setText("OSENV.QOR_RNG_METHOD", "");
-    EXPECT_EQ(select8("", d), 0);
-    EXPECT_STREQ(d.zrng_name, "MTHYBRID");
-
+    const struct {
+        const char* registry; // nullptr: not set
+        const char* name;     // nullptr: no name
+        int length;
+        VXStatus status;
+        const char* engine;
+    } rows[] = {
+        {nullptr, nullptr, 7, 0, "MTHYBRID"}, // nothing in the registry is no failure
+        {"", "", -1, 0, "MTHYBRID"},
+        {"mt1998", nullptr, -1, 0, "MT1998"},
+        {"mt1998", "    ", -1, 0, "MT1998"},
+        {"mt1998", "MT64", 0, 0, "MT1998"},
+        {"mt1998", "mt64", -1, 0, "MT64"}, // a name given wins
+        {"pcg", nullptr, 0, 0, "PCG64I"},
+        {" MT64", nullptr, 0, kBadMethod, "MTHYBRID"},
+        {"MT64 ", nullptr, 0, kBadMethod, "MTHYBRID"},
+        {"MT 64", nullptr, 0, kBadMethod, "MTHYBRID"},
+        {"MTHYBRIDXXXXXXXXX", nullptr, 0, kBadMethod, "MTHYBRID"},
+        {"TORVEL", nullptr, 0, kNoEngine, "MTHYBRID"},
+    };
+    for (const auto& r : rows) {
+        if (r.registry) setText("OSENV.QOR_RNG_METHOD", r.registry);
+        ZRNG_S d = direct(zrnfXOR64);
+        const VXStatus got = r.name ? select8(r.name, d, r.length) : zrngmeth(nullptr, r.length, &d, 0);
+        const std::string row = std::string(r.registry ? r.registry : "(unset)") + " / " + (r.name ? r.name : "(none)");
+        EXPECT_EQ(got, r.status) << row;
+        EXPECT_STREQ(d.zrng_name, r.engine) << row;
+    }
     setText("OSENV.QOR_RNG_METHOD", "mt1998");
-    EXPECT_EQ(zrngmeth(nullptr, -1, &d, 0), 0);
-    EXPECT_STREQ(d.zrng_name, "MT1998");
-    EXPECT_EQ(select8("    ", d), 0) << "all blanks is no name";
-    EXPECT_STREQ(d.zrng_name, "MT1998");
-    EXPECT_EQ(select8("MT64", d, 0), 0) << "length 0 is no name";
-    EXPECT_STREQ(d.zrng_name, "MT1998");
+    ZRNG_S d = direct(zrnfXOR64);
     EXPECT_EQ(selectVx("", d), 0);
     EXPECT_STREQ(d.zrng_name, "MT1998");
-    // A name given wins over the registry.
-    EXPECT_EQ(select8("mt64", d), 0);
-    EXPECT_STREQ(d.zrng_name, "MT64");
     EXPECT_EQ(journalCount(), 0u) << journalDump();
-}
-
-TEST_F(MethodSelection, RegistryValueIsNotTrimmed)
-{
-    ZRNG_S d{};
-    for (const char* value : {" MT64", "MT64 ", "MT 64", "MTHYBRIDXXXXXXXXX"}) {
-        setText("OSENV.QOR_RNG_METHOD", value);
-        EXPECT_EQ(zrngmeth(nullptr, 0, &d, 0), kBadMethod) << "'" << value << "'";
-        EXPECT_STREQ(d.zrng_name, "MTHYBRID");
-    }
-    setText("OSENV.QOR_RNG_METHOD", "TORVEL");
-    EXPECT_EQ(zrngmeth(nullptr, 0, &d, 0), kNoEngine);
-    EXPECT_STREQ(d.zrng_name, "MTHYBRID");
-}
-
-TEST_F(MethodSelection, RegistryAliasSelectsItsEngine)
-{
-    setText("OSENV.QOR_RNG_METHOD", "pcg");
-    ZRNG_S d{};
-    EXPECT_EQ(zrngmeth(nullptr, 0, &d, 0), 0);
-    EXPECT_TRUE(sameEngine(d, direct(zrnfPCG64I)));
 }
 
 } // namespace
