@@ -251,8 +251,7 @@ using Fry4x64 = r123::Threefry4x64_R<20>;
 std::string hexWord(uint64_t v, int bits)
 {
     char b[24];
-    if (bits > 32) std::snprintf(b, sizeof b, "%016" PRIx64, v);
-    else std::snprintf(b, sizeof b, "%08" PRIx64, v);
+    std::snprintf(b, sizeof b, "%0*" PRIx64, bits > 32 ? 16 : 8, v);
     return b;
 }
 std::string hexDouble(double d)
