@@ -1,7 +1,6 @@
 // The engine template driven by a scripted engine whose raw outputs each test dictates.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cfenv>
 #include <cstdio>
 #include <cmath>
