@@ -86,15 +86,16 @@ TEST_P(Descriptor, Values)
         codes.append(codes.empty() ? "" : " ").append(std::to_string(call(q, &a)));
     EXPECT_EQ(codes, r.codes);
 
-    // A seed of 0 asks the seed source, here the debugging override.
+    // A seed of 0, or a double seed not above 0, asks the seed source, here the debugging override.
     setDouble("vxbug.RNGSEED", 42.0);
     a = ZRANMT{};
     q.zrng_seed_64(&a, 42);
-    q.zrng_seed_64(&b, 0);
-    EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0);
-    b = ZRANMT{};
-    q.zrng_seed_32(&b, 0);
-    EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0);
+    for (auto seedZero : {+[](ZRNG_S& d, void* p) { d.zrng_seed_64(p, 0); }, +[](ZRNG_S& d, void* p) { d.zrng_seed_32(p, 0); },
+                          +[](ZRNG_S& d, void* p) { d.zrng_seed_double(p, -1.0); }}) {
+        b = ZRANMT{};
+        seedZero(q, &b);
+        EXPECT_EQ(std::memcmp(&a, &b, sizeof a), 0);
+    }
 }
 
 constexpr uint64_t k32 = 0xFFFFFFFFu, k64 = UINT64_MAX;

@@ -1,7 +1,6 @@
 // The engine template driven by a scripted engine whose raw outputs each test dictates.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cfenv>
 #include <cstdio>
 #include <cmath>
@@ -120,52 +119,17 @@ struct Blob {
 
 // ---- set-up ---------------------------------------------------------------------
 
-TEST(TemplateSetup, FillsDescriptorAndSharesFamilyAddresses)
-{
-    ZRNG_S q = setUp<S32>();
-    EXPECT_EQ(q.zrng_name_length, 16);
-    EXPECT_EQ(q.zrng_label_length, 64);
-    EXPECT_STREQ(q.zrng_name, "SCRIPT32");
-    EXPECT_STREQ(q.zrng_label, "Scripted test engine");
-    EXPECT_EQ(q.zrng_vxname[8], 0u);
-    EXPECT_EQ(q.zrng_has, 0x0AAFu);
-    EXPECT_EQ(q.zrng_flags, 0u); // the 0xA5 fill is gone from reserved fields too
-    EXPECT_EQ(q.msglev, 0);
-    EXPECT_EQ(q.zrng_double_open, q.zrng_double_32_reject_zero);
-    EXPECT_EQ(q.zrng_double_fast, q.zrng_double_32_closed_open);
-    EXPECT_EQ(q.zrng_double_crude, nullptr);
-    EXPECT_EQ(q.zrng_count_32, nullptr);
-    EXPECT_EQ(q.zrng_flotation, nullptr);
-    EXPECT_EQ(q.zrng_double_infinite, nullptr);
-    EXPECT_EQ(q.zrng_blob_size(), sizeof(ScriptState));
-
-    ZRNG_S w = setUp<S64Count>();
-    EXPECT_EQ(w.zrng_double_open, w.zrng_double_64_reject_zero_one);
-    EXPECT_EQ(w.zrng_double_fast, w.zrng_double_64_closed_closed);
-    EXPECT_EQ(w.zrng_double_32_reject_zero, nullptr);
-    EXPECT_NE(w.zrng_double_infinite, nullptr);
-    ASSERT_NE(w.zrng_count_64, nullptr);
-    ASSERT_NE(w.zrng_double_crude, nullptr);
-    Blob b({1});
-    w.zrng_count_32(b.p(), 7);
-    EXPECT_EQ(b.s.counted, 7u);
-    w.zrng_count_64(b.p(), 1ull << 40);
-    EXPECT_EQ(b.s.counted, 1ull << 40);
-    EXPECT_EQ(w.zrng_double_crude(b.p()), 0.25);
-}
-
-TEST(TemplateSetup, CutsNameAndLabelAndStubsMissingOperations)
+// Names, sizes, flags and which slots are filled, for every real engine: descriptor_values_test.
+TEST(TemplateSetup, CutsNamesClearsReservedFieldsAndWiresOrStubsHooks)
 {
     ZRNG_S q = setUp<Bare>();
     EXPECT_STREQ(q.zrng_name, "ABCDEFGHIJKLMNO");
     EXPECT_EQ(q.zrng_vxname[14], VXChar('O'));
     EXPECT_EQ(q.zrng_vxname[15], 0u);
     EXPECT_STREQ(q.zrng_label, "");
-    EXPECT_EQ(q.zrng_bits, 31u);
-
-    ZRNG_S l = setUp<LongLabel>();
-    EXPECT_EQ(std::strlen(l.zrng_label), 63u);
-    EXPECT_EQ(std::string(l.zrng_label), std::string(LongLabel::label).substr(0, 63));
+    EXPECT_EQ(q.msglev, 0); // the 0xA5 fill is gone from reserved fields too
+    EXPECT_EQ(std::string(setUp<LongLabel>().zrng_label), std::string(LongLabel::label).substr(0, 63));
+    EXPECT_EQ(setUp<S32>().zrng_blob_size(), sizeof(ScriptState));
 
     Blob b({5});
     std::memset(b.s.area, 0x11, kArea);
@@ -177,6 +141,13 @@ TEST(TemplateSetup, CutsNameAndLabelAndStubsMissingOperations)
     EXPECT_NE(h.zrng_double_32_open_open, nullptr); // both families
     EXPECT_NE(h.zrng_double_64_open_open, nullptr);
     EXPECT_EQ(h.zrng_double_32_closed_open(b.p()), 0.0); // the high half of 5
+
+    ZRNG_S w = setUp<S64Count>();
+    w.zrng_count_32(b.p(), 7);
+    EXPECT_EQ(b.s.counted, 7u);
+    w.zrng_count_64(b.p(), 1ull << 40);
+    EXPECT_EQ(b.s.counted, 1ull << 40);
+    EXPECT_EQ(w.zrng_double_crude(b.p()), 0.25);
 }
 
 // ---- raw compositions and conversions ----------------------------------------------
@@ -194,78 +165,63 @@ TEST(TemplateRaw, CompositionOrder)
     EXPECT_EQ(w.zrng_uint32(c.p()), 0x01234567u);
     EXPECT_EQ(w.zrng_uint64(c.p()), 0x0123456789ABCDEFull);
     EXPECT_EQ(c.s.draws, 2u);
+
+    // An engine with both families (as RDRAND has) composes two draws.
+    ZRNG_S both = setUp<Script<32, 0x1800>>();
+    Blob d({0x80000000u, 0x00000001u});
+    EXPECT_EQ(both.zrng_double_64_closed_closed(d.p()), static_cast<double>(0x8000000000000001ull) * 0x1p-64);
+    EXPECT_EQ(d.s.draws, 2u);
 }
 
-double conv32(zrng_double_fn f, uint32_t i)
+double conv(zrng_double_fn f, uint64_t u)
 {
-    Blob b({i});
+    Blob b({u});
     return f(b.p());
 }
 
+// Every value here is exact, so the expected values need no rounding either.
 TEST(TemplateConvert, ThirtyTwoBitFamilyAtBoundaries)
 {
     ZRNG_S q = setUp<S32>();
     const double u = 0x1p-32;
     for (uint32_t i : {0u, 1u, 2u, 3u, 0x7FFFFFFFu, 0x80000000u, 0xFFFFFFFEu, 0xFFFFFFFFu}) {
         const double di = static_cast<double>(i);
-        EXPECT_EQ(conv32(q.zrng_double_32_closed_open, i), di * u) << i;
-        EXPECT_EQ(conv32(q.zrng_double_32_open_open, i), (di + 0.5) * u) << i;
-        EXPECT_EQ(conv32(q.zrng_double_32_open_closed, i), (di + 1) * u) << i;
-        // Results are exact: scaling back gives the integer (plus the offset).
-        EXPECT_EQ(conv32(q.zrng_double_32_open_open, i) * 0x1p32 - 0.5, di);
+        EXPECT_EQ(conv(q.zrng_double_32_closed_open, i), di * u) << i;
+        EXPECT_EQ(conv(q.zrng_double_32_open_open, i), (di + 0.5) * u) << i;
+        EXPECT_EQ(conv(q.zrng_double_32_open_closed, i), (di + 1) * u) << i;
+        // Odd values round up, so both ends have half weight and 0xFFFFFFFF gives 1.0.
+        EXPECT_EQ(conv(q.zrng_double_32_closed_closed, i), (di + (i & 1)) * u) << i;
     }
-    EXPECT_EQ(conv32(q.zrng_double_32_closed_closed, 0xFFFFFFFFu), 1.0);
-    EXPECT_EQ(conv32(q.zrng_double_32_closed_closed, 0), 0.0);
-    EXPECT_EQ(conv32(q.zrng_double_32_closed_closed, 1), 0x1p-31);
-    EXPECT_EQ(conv32(q.zrng_double_32_closed_closed, 2), 0x1p-31);
-    EXPECT_EQ(conv32(q.zrng_double_32_closed_closed, 0xFFFFFFFEu), 1.0 - 0x1p-31);
-    EXPECT_EQ(conv32(q.zrng_double_32_closed_open, 0xFFFFFFFFu), 1.0 - 0x1p-32);
-    EXPECT_EQ(conv32(q.zrng_double_32_open_open, 0), 0x1p-33);
-    EXPECT_EQ(conv32(q.zrng_double_32_open_open, 0xFFFFFFFFu), 1.0 - 0x1p-33);
-    EXPECT_EQ(conv32(q.zrng_double_32_open_closed, 0xFFFFFFFFu), 1.0);
-}
-
-double conv64(zrng_double_fn f, uint64_t u)
-{
-    Blob b({u});
-    return f(b.p());
 }
 
 TEST(TemplateConvert, FiftyThreeAndSixtyFourBitFamiliesAtBoundaries)
 {
     ZRNG_S q = setUp<S64>();
     const uint64_t top = 0xFFFFFFFFFFFFFC00ull;
-    EXPECT_EQ(conv64(q.zrng_double_64_closed_open, top + 1), 0.0009765625);
-    EXPECT_EQ(conv64(q.zrng_double_64_closed_open, top), 0.0);
-    EXPECT_EQ(conv64(q.zrng_double_64_closed_open, UINT64_MAX), 1023 * 0x1p-10);
-    const double below = conv64(q.zrng_double_64_closed_open, top - 1);
-    EXPECT_LT(below, 1.0);
-    EXPECT_EQ(below, static_cast<double>(top - 1) * 0x1p-64);
-    EXPECT_EQ(conv64(q.zrng_double_64_open_open, 0), 0x1p-64);
-    EXPECT_EQ(conv64(q.zrng_double_64_open_open, top), 0x1p-10); // top | 1
-    EXPECT_EQ(conv64(q.zrng_double_64_closed_closed, UINT64_MAX), 1.0);
-    EXPECT_EQ(conv64(q.zrng_double_64_closed_closed, top), 1.0);
-    EXPECT_LT(conv64(q.zrng_double_64_closed_closed, top - 1), 1.0);
-    EXPECT_EQ(conv64(q.zrng_double_64_closed_closed, 0), 0.0);
-    EXPECT_EQ(conv64(q.zrng_double_64_open_closed, 0), 0x1p-64);
-    EXPECT_EQ(conv64(q.zrng_double_64_open_closed, UINT64_MAX), 1.0);
+    EXPECT_EQ(conv(q.zrng_double_64_closed_open, top + 1), 0.0009765625);
+    EXPECT_EQ(conv(q.zrng_double_64_closed_open, top), 0.0);
+    EXPECT_EQ(conv(q.zrng_double_64_closed_open, UINT64_MAX), 1023 * 0x1p-10);
+    EXPECT_EQ(conv(q.zrng_double_64_closed_open, top - 1), 1.0 - 0x1p-53); // the last value not folded
+    EXPECT_EQ(conv(q.zrng_double_64_open_open, 0), 0x1p-64);
+    EXPECT_EQ(conv(q.zrng_double_64_open_open, top), 0x1p-10); // top | 1
+    EXPECT_EQ(conv(q.zrng_double_64_closed_closed, UINT64_MAX), 1.0);
+    EXPECT_EQ(conv(q.zrng_double_64_closed_closed, top), 1.0);
+    EXPECT_LT(conv(q.zrng_double_64_closed_closed, top - 1), 1.0);
+    EXPECT_EQ(conv(q.zrng_double_64_closed_closed, 0), 0.0);
+    EXPECT_EQ(conv(q.zrng_double_64_open_closed, 0), 0x1p-64);
+    EXPECT_EQ(conv(q.zrng_double_64_open_closed, UINT64_MAX), 1.0);
     // Rounds to nearest: 2^53 + 1 is a tie that goes to even.
-    EXPECT_EQ(conv64(q.zrng_double_64_closed_closed, (1ull << 53) + 1), 0x1p-11);
+    EXPECT_EQ(conv(q.zrng_double_64_closed_closed, (1ull << 53) + 1), 0x1p-11);
 
     const double e = 0x1p-53;
     for (uint64_t u : std::initializer_list<uint64_t>{0, 1, 0x7FF, 0x800, 0x1000, 0x1800, top, UINT64_MAX}) {
         const uint64_t j = u >> 11;
         const double dj = static_cast<double>(j);
-        EXPECT_EQ(conv64(q.zrng_double_53_closed_open, u), dj * e) << u;
-        EXPECT_EQ(conv64(q.zrng_double_53_open_open, u), static_cast<double>(j | 1) * e) << u;
-        EXPECT_EQ(conv64(q.zrng_double_53_open_closed, u), (dj + 1) * e) << u;
-        EXPECT_EQ(conv64(q.zrng_double_53_closed_closed, u), static_cast<double>(j + (j & 1)) * e);
+        EXPECT_EQ(conv(q.zrng_double_53_closed_open, u), dj * e) << u;
+        EXPECT_EQ(conv(q.zrng_double_53_open_open, u), static_cast<double>(j | 1) * e) << u;
+        EXPECT_EQ(conv(q.zrng_double_53_open_closed, u), (dj + 1) * e) << u;
+        EXPECT_EQ(conv(q.zrng_double_53_closed_closed, u), static_cast<double>(j + (j & 1)) * e);
     }
-    EXPECT_EQ(conv64(q.zrng_double_53_closed_open, UINT64_MAX), 1.0 - 0x1p-53);
-    EXPECT_EQ(conv64(q.zrng_double_53_open_closed, UINT64_MAX), 1.0);
-    EXPECT_EQ(conv64(q.zrng_double_53_closed_closed, UINT64_MAX), 1.0);
-    EXPECT_EQ(conv64(q.zrng_double_53_open_open, 0), 0x1p-53);
-    EXPECT_EQ(conv64(q.zrng_double_53_open_open, UINT64_MAX), 1.0 - 0x1p-53);
 }
 
 // The 64-bit conversions avoid the compiler's branchy unsigned conversion;
@@ -290,16 +246,6 @@ TEST(TemplateConvert, SixtyFourBitConversionRoundsLikeTheCast)
         }
     }
     std::fesetround(FE_TONEAREST);
-}
-
-TEST(TemplateConvert, ThirtyTwoBitEngineFeedsSixtyFourBitFamilyWithPairs)
-{
-    // An engine with both families (as RDRAND has) composes two draws.
-    using Both = Script<32, 0x1800>;
-    ZRNG_S q = setUp<Both>();
-    Blob b({0x80000000u, 0x00000001u});
-    EXPECT_EQ(q.zrng_double_64_closed_closed(b.p()), static_cast<double>(0x8000000000000001ull) * 0x1p-64);
-    EXPECT_EQ(b.s.draws, 2u);
 }
 
 // Each row: the script the engine replays, the expected value and how many draws it took.
@@ -434,56 +380,48 @@ TEST(TemplateSeedKeyThread, CodesFoldsTruncationsAndZeros)
 
 // ---- state import ----------------------------------------------------------------------
 
-struct ImportCase : ::testing::Test {
+TEST(TemplateImport, EmptyFullShortPartialAndRepeated)
+{
     ZRNG_S q = setUp<S32>();
-    Blob b{{1}};
+    Blob b({1});
     uint8_t in[64];
-    void SetUp() override
-    {
+    for (int i = 0; i < 64; ++i) in[i] = static_cast<uint8_t>(i + 1);
+    const auto reset = [&] {
         std::memset(b.s.area, 0xEE, kArea);
         std::memset(b.s.beyond, 0xBB, sizeof b.s.beyond);
-        for (int i = 0; i < 64; ++i) in[i] = static_cast<uint8_t>(i + 1);
-    }
-    uint64_t word(int k) const
-    {
+    };
+    const auto word = [&](int k) {
         uint64_t w;
         std::memcpy(&w, b.s.area + 8 * k, 8);
         return w;
-    }
-    void expectTailAndBeyondKept() const
-    {
-        for (size_t i = 40; i < kArea; ++i) EXPECT_EQ(b.s.area[i], 0xEE) << i;
+    };
+    const auto beyondKept = [&] {
         for (uint8_t c : b.s.beyond) EXPECT_EQ(c, 0xBB);
-    }
-};
+    };
 
-TEST_F(ImportCase, EmptyAndFull)
-{
+    reset();
     EXPECT_EQ(q.zrng_state(b.p(), in, 0, 0), 0);
     EXPECT_EQ(q.zrng_state(b.p(), in, -4, ZRNG_STATE_REPEAT), 0);
     EXPECT_EQ(b.s.area[0], 0xEE);
     EXPECT_EQ(q.zrng_state(b.p(), in, int(kArea) + 5, 0), 2);
     EXPECT_EQ(std::memcmp(b.s.area, in, kArea), 0);
-    for (uint8_t c : b.s.beyond) EXPECT_EQ(c, 0xBB);
-}
+    beyondKept();
 
-TEST_F(ImportCase, ThreeBytesZeroFillThenFinaliserChain)
-{
+    // Too short: zero-filled to a word, then a finaliser chain over the whole words.
+    reset();
     EXPECT_EQ(q.zrng_state(b.p(), in, 3, 0), 4);
     EXPECT_EQ(word(0), 0x030201ull);
     for (int k = 1; k < 5; ++k) EXPECT_EQ(word(k), zmh3x64(word(k - 1))) << k;
-    expectTailAndBeyondKept();
-}
+    for (size_t i = 40; i < kArea; ++i) EXPECT_EQ(b.s.area[i], 0xEE) << i;
+    beyondKept();
 
-TEST_F(ImportCase, PartialAndRepeat)
-{
+    reset();
     EXPECT_EQ(q.zrng_state(b.p(), in, 12, ZRNG_STATE_PARTIAL), 1);
     EXPECT_EQ(std::memcmp(b.s.area, in, 12), 0);
     for (size_t i = 12; i < kArea; ++i) EXPECT_EQ(b.s.area[i], 0xEE);
-
     EXPECT_EQ(q.zrng_state(b.p(), in, 3, ZRNG_STATE_REPEAT | ZRNG_STATE_PARTIAL), 3);
     for (size_t i = 0; i < kArea; ++i) EXPECT_EQ(b.s.area[i], in[i % 3]) << i;
-    for (uint8_t c : b.s.beyond) EXPECT_EQ(c, 0xBB);
+    beyondKept();
 }
 
 // ---- journal: dumps and set-up messages -------------------------------------------
@@ -542,35 +480,31 @@ protected:
 
 const std::string kOmitted = "        Further elements omitted.";
 
-TEST_F(TemplateJournal, Dump32LineShapes)
+TEST_F(TemplateJournal, DumpLineShapesAndStubs)
 {
-    ZRNG_S q = setUp<DumpEngine>();
-    clearJournal();
-    q.zrng_dump_blob_32(&blob, 0);
-    EXPECT_EQ(lines(), std::vector<std::string>{kOmitted});
-    q.zrng_dump_blob_32(&blob, -3);
-    EXPECT_EQ(lines(), std::vector<std::string>{kOmitted});
-    q.zrng_dump_blob_32(&blob, 6);
-    EXPECT_EQ(lines(), (std::vector<std::string>{line(32, 0, 4), line(32, 4, 2), kOmitted}));
-    q.zrng_dump_blob_32(&blob, 1000);
-    EXPECT_EQ(lines(), (std::vector<std::string>{line(32, 0, 4), line(32, 4, 4), line(32, 8, 3)}));
-    q.zrng_dump_blob_32(&blob, 11);
-    EXPECT_EQ(lines().size(), 3u);
-    q.zrng_dump_blob_32(&blob, 9);
-    EXPECT_EQ(lines(), (std::vector<std::string>{line(32, 0, 4), line(32, 4, 4), line(32, 8, 1), kOmitted}));
     EXPECT_EQ(line(32, 0, 2), "     0: 10000000    1: 20000001");
     EXPECT_EQ(line(32, 3, 1), "     3:        7");
-}
-
-TEST_F(TemplateJournal, Dump64LineShapesAndStubs)
-{
+    EXPECT_EQ(line(64, 2, 1), "     2: 6000000550000004");
+    using V = std::vector<std::string>;
+    const struct {
+        int bits, n;
+        V want;
+    } rows[] = {
+        {32, 0, {kOmitted}},
+        {32, -3, {kOmitted}},
+        {32, 6, {line(32, 0, 4), line(32, 4, 2), kOmitted}},
+        {32, 1000, {line(32, 0, 4), line(32, 4, 4), line(32, 8, 3)}},
+        {32, 11, {line(32, 0, 4), line(32, 4, 4), line(32, 8, 3)}},
+        {32, 9, {line(32, 0, 4), line(32, 4, 4), line(32, 8, 1), kOmitted}},
+        {64, 400, {line(64, 0, 4), line(64, 4, 1)}},
+        {64, 3, {line(64, 0, 3), kOmitted}},
+    };
     ZRNG_S q = setUp<DumpEngine>();
     clearJournal();
-    q.zrng_dump_blob_64(&blob, 400);
-    EXPECT_EQ(lines(), (std::vector<std::string>{line(64, 0, 4), line(64, 4, 1)}));
-    q.zrng_dump_blob_64(&blob, 3);
-    EXPECT_EQ(lines(), (std::vector<std::string>{line(64, 0, 3), kOmitted}));
-    EXPECT_EQ(line(64, 2, 1), "     2: 6000000550000004");
+    for (const auto& r : rows) {
+        (r.bits == 32 ? q.zrng_dump_blob_32 : q.zrng_dump_blob_64)(&blob, r.n);
+        EXPECT_EQ(lines(), r.want) << r.bits << "-bit elements, at most " << r.n;
+    }
 
     ZRNG_S n = setUp<NoDump>();
     clearJournal();
@@ -590,7 +524,7 @@ TEST_F(TemplateJournal, SetUpAndBlobSizeMessages)
     setText("OSENV.QOR_RNG_MESSAGES", "ALL");
     clearJournal();
     ZRNG_S q = setUp<DumpEngine>();
-    ZRNG_S b = setUp<Bare>();
+    setUp<Bare>();
     EXPECT_EQ(q.zrng_blob_size(), 44u);
     auto j = takeJournal();
     ASSERT_EQ(j.size(), 3u) << journalDump();
@@ -603,7 +537,6 @@ TEST_F(TemplateJournal, SetUpAndBlobSizeMessages)
     EXPECT_NE(j[2].text.find("DUMPER"), std::string::npos) << j[2].text;
     EXPECT_NE(j[2].text.find("44"), std::string::npos) << j[2].text;
     EXPECT_EQ(j[0].severity, VXSeverityNote);
-    (void)b;
 }
 
 } // namespace

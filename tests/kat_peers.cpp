@@ -43,28 +43,20 @@ uint32_t fmix32(uint32_t h)
     return h ^ (h >> 16);
 }
 
+// Whole blocks only (4 and 16 bytes): every input here is.
 uint32_t murmur3_x86_32(const uint8_t* data, int len, uint32_t seed)
 {
-    const int nblocks = len / 4;
     uint32_t h1 = seed;
     const uint32_t c1 = 0xcc9e2d51, c2 = 0x1b873593;
-    for (int i = 0; i < nblocks; i++) {
+    for (int i = 0; i < len / 4; i++) {
         uint32_t k1;
         std::memcpy(&k1, data + 4 * i, 4);
         h1 ^= rotl32(k1 * c1, 15) * c2;
         h1 = rotl32(h1, 13) * 5 + 0xe6546b64;
     }
-    const uint8_t* tail = data + nblocks * 4;
-    uint32_t k1 = 0;
-    switch (len & 3) {
-    case 3: k1 ^= tail[2] << 16; [[fallthrough]];
-    case 2: k1 ^= tail[1] << 8; [[fallthrough]];
-    case 1: k1 ^= tail[0]; h1 ^= rotl32(k1 * c1, 15) * c2;
-    }
     return fmix32(h1 ^ static_cast<uint32_t>(len));
 }
 
-// Whole 16-byte blocks only: every input here is.
 void murmur3_x64_128(const uint8_t* data, int len, uint64_t seed, uint64_t out[2])
 {
     uint64_t h1 = seed, h2 = seed;
@@ -144,6 +136,14 @@ struct Ops {
 
 using Make = std::function<Peer(const Ops&)>;
 
+// A copyable peer around a generator object.
+template <int Bits = 64, class R>
+Peer shared(R r)
+{
+    auto p = std::make_shared<R>(r);
+    return {Bits, [p] { return uint64_t{(*p)()}; }};
+}
+
 Peer mt32(uint32_t s, bool y1998, uint64_t key, uint64_t thread)
 {
     std::vector<uint64_t> w(624);
@@ -155,8 +155,7 @@ Peer mt32(uint32_t s, bool y1998, uint64_t key, uint64_t thread)
     }
     if (thread != 0) mix32(w, 255, static_cast<uint32_t>(thread));
     if (key != 0) mix32(w, 15, static_cast<uint32_t>(key));
-    auto g = std::make_shared<std::mt19937>(twister<std::mt19937>(w));
-    return {32, [g] { return uint64_t{(*g)()}; }};
+    return shared<32>(twister<std::mt19937>(w));
 }
 
 Peer mt64(const Ops& o)
@@ -164,23 +163,16 @@ Peer mt64(const Ops& o)
     std::vector<uint64_t> w = wordsOf(std::mt19937_64(o.seed), 312);
     if (o.thread != 0) mix64(w, 255, o.thread);
     if (o.key != 0) mix64(w, 15, o.key);
-    auto g = std::make_shared<std::mt19937_64>(twister<std::mt19937_64>(w));
-    return {64, [g] { return (*g)(); }};
+    return shared(twister<std::mt19937_64>(w));
 }
 
-template <class R>
-Peer shared64(R r)
-{
-    auto p = std::make_shared<R>(r);
-    return {64, [p] { return (*p)(); }};
-}
 // A generator whose words are the shared seed fill.
 template <class R>
 Peer filled(uint64_t seed)
 {
     R r;
     vxref::fill(r.s, seed);
-    return shared64(r);
+    return shared(r);
 }
 
 // xorshift128+ as published, except that the sum is stored back where the
@@ -198,16 +190,19 @@ struct Xor128Sum {
     }
 };
 
-template <class Ctr, class Key, class W, unsigned N>
+// Random123's Threefry with 20 rounds, the counter counting blocks from 1.
+template <class Cbrng>
 struct Fry {
+    using Ctr = typename Cbrng::ctr_type;
+    using W = typename Ctr::value_type;
+    static constexpr unsigned N = Ctr::static_size;
     Ctr ctr{};
-    Key key{};
+    typename Cbrng::key_type key{};
     Ctr blk{};
     unsigned lane = 0;
-    std::function<Ctr(Ctr, Key)> f;
     W operator()()
     {
-        if (lane == 0) blk = f(ctr, key);
+        if (lane == 0) blk = Cbrng()(ctr, key);
         const W x = blk.v[lane];
         if (++lane == N) {
             lane = 0;
@@ -217,12 +212,14 @@ struct Fry {
     }
 };
 
-template <class Ctr, class Key, class W, unsigned N>
-Peer fry(std::function<Ctr(Ctr, Key)> f, const Ops& o, const std::vector<std::string>& extra)
+template <class Cbrng>
+Peer fry(const Ops& o, const std::vector<std::string>& extra = {})
 {
+    using P = Fry<Cbrng>;
+    using W = typename P::W;
+    constexpr unsigned N = P::N;
     auto mix = [](W x) { return sizeof(W) == 4 ? W(fmix32(uint32_t(x))) : W(fmix64(x)); };
-    Fry<Ctr, Key, W, N> p;
-    p.f = f;
+    P p;
     const W s = static_cast<W>(o.seed);
     p.key.v[0] = s;
     for (unsigned i = 1; i < N; ++i) p.key.v[i] = mix(static_cast<W>(s + i));
@@ -238,7 +235,7 @@ Peer fry(std::function<Ctr(Ctr, Key)> f, const Ops& o, const std::vector<std::st
             const uint64_t n = std::stoull(e.substr(4), nullptr, 0);
             p.ctr.v[0] = static_cast<W>(n / N);
             p.lane = static_cast<unsigned>(n % N);
-            if (p.lane != 0) p.blk = f(p.ctr, p.key);
+            if (p.lane != 0) p.blk = Cbrng()(p.ctr, p.key);
         } else if (e.rfind("i=", 0) == 0) {
             for (unsigned i = 0; i < N; ++i)
                 p.ctr.v[i] = static_cast<W>(std::stoull(e.substr(2 + i * (2 * sizeof(W) + 1), 2 * sizeof(W)), nullptr, 16));
@@ -246,13 +243,15 @@ Peer fry(std::function<Ctr(Ctr, Key)> f, const Ops& o, const std::vector<std::st
     }
     return {sizeof(W) * 8, [p]() mutable { return uint64_t{p()}; }};
 }
+using Fry2x32 = r123::Threefry2x32_R<20>;
+using Fry2x64 = r123::Threefry2x64_R<20>;
+using Fry4x64 = r123::Threefry4x64_R<20>;
 
 // ---- output --------------------------------------------------------------------
 std::string hexWord(uint64_t v, int bits)
 {
     char b[24];
-    if (bits > 32) std::snprintf(b, sizeof b, "%016" PRIx64, v);
-    else std::snprintf(b, sizeof b, "%08" PRIx64, v);
+    std::snprintf(b, sizeof b, "%0*" PRIx64, bits > 32 ? 16 : 8, v);
     return b;
 }
 std::string hexDouble(double d)
@@ -298,10 +297,6 @@ std::string streamOps(const Ops& o)
 
 int main()
 {
-    auto f2x32 = [](threefry2x32_ctr_t c, threefry2x32_key_t k) { return threefry2x32_R(20, c, k); };
-    auto f2x64 = [](threefry2x64_ctr_t c, threefry2x64_key_t k) { return threefry2x64_R(20, c, k); };
-    auto f4x64 = [](threefry4x64_ctr_t c, threefry4x64_key_t k) { return threefry4x64_R(20, c, k); };
-
     struct Engine {
         const char* name;
         int bits;
@@ -318,33 +313,17 @@ int main()
          [](const Ops& o) { return mt32(uint32_t(o.seed), (o.seed & 0x1FFF) != 0, o.key, o.thread); }},
         {"MT64", 64, 1, mt64},
         {"MH3", 64, 0, [](const Ops& o) { return Peer{64, [x = o.seed]() mutable { return x = fmix64(x); }}; }},
-        {"XOR64", 64, 0, [](const Ops& o) { return shared64(vxref::RefXorshift64Star{o.seed}); }},
+        {"XOR64", 64, 0, [](const Ops& o) { return shared(vxref::RefXorshift64Star{o.seed}); }},
         {"XOR128", 64, 0, [](const Ops& o) { return filled<Xor128Sum>(o.seed); }},
         {"XOR1024", 64, 0, [](const Ops& o) { return filled<vxref::RefXorshift1024Star>(o.seed); }},
         {"XOR4096", 64, 0, [](const Ops& o) { return filled<vxref::RefXorshift4096Star>(o.seed); }},
-        {"XORGENS", 64, 0, [](const Ops& o) { return shared64(vxref::RefXorgens(o.seed)); }},
-        {"FRY2X32", 32, 1,
-         [f2x32](const Ops& o) {
-             return fry<threefry2x32_ctr_t, threefry2x32_key_t, uint32_t, 2>(f2x32, o, {});
-         }},
-        {"FRY2X64", 64, 1,
-         [f2x64](const Ops& o) {
-             return fry<threefry2x64_ctr_t, threefry2x64_key_t, uint64_t, 2>(f2x64, o, {});
-         }},
-        {"FRY4X64", 64, 1,
-         [f4x64](const Ops& o) {
-             return fry<threefry4x64_ctr_t, threefry4x64_key_t, uint64_t, 4>(f4x64, o, {});
-         }},
+        {"XORGENS", 64, 0, [](const Ops& o) { return shared(vxref::RefXorgens(o.seed)); }},
+        {"FRY2X32", 32, 1, [](const Ops& o) { return fry<Fry2x32>(o); }},
+        {"FRY2X64", 64, 1, [](const Ops& o) { return fry<Fry2x64>(o); }},
+        {"FRY4X64", 64, 1, [](const Ops& o) { return fry<Fry4x64>(o); }},
         {"PCG32I", 32, 2,
-         [fold](const Ops& o) {
-             auto g = std::make_shared<pcg_engines::setseq_rxs_m_xs_32_32>(uint32_t(o.seed), fold(o, 32));
-             return Peer{32, [g] { return uint64_t{(*g)()}; }};
-         }},
-        {"PCG64I", 64, 2,
-         [fold](const Ops& o) {
-             auto g = std::make_shared<pcg_engines::setseq_rxs_m_xs_64_64>(o.seed, fold(o, 64));
-             return Peer{64, [g] { return (*g)(); }};
-         }},
+         [fold](const Ops& o) { return shared<32>(pcg_engines::setseq_rxs_m_xs_32_32(uint32_t(o.seed), fold(o, 32))); }},
+        {"PCG64I", 64, 2, [fold](const Ops& o) { return shared(pcg_engines::setseq_rxs_m_xs_64_64(o.seed, fold(o, 64))); }},
         {"SUBKEY32", 32, 2,
          [fold](const Ops& o) {
              return Peer{32, [x = uint32_t(o.seed), k = uint32_t(fold(o, 32))]() mutable { return uint64_t{x -= k}; }};
@@ -374,9 +353,7 @@ int main()
             row(g.name, streamOps(o), native, g.make(use));
             row(g.name, streamOps(o), "open", g.make(use));
         }
-        const Ops o{5489, 0, 0};
-        Ops use = o;
-        if (subkey) use.key = 1000;
+        const Ops use{5489, subkey ? 1000u : 0u, 0};
         row(g.name, streamOps(use), g.bits > 32 ? "u32" : "u64", g.make(use));
         row(g.name, streamOps(use), native, g.make(use), 4, 20000); // past many refills and index wraps
         if (std::string(g.name).rfind("MT", 0) == 0 && g.bits == 32) row(g.name, streamOps(use), "crude", g.make(use));
@@ -388,34 +365,23 @@ int main()
     row("MT1998", "s32=4357", "u32", mt32(4357, true, 0, 0));
     row("MTHYBRID", "s64=0x0000000500000007", "u32", mt32(2, true, 0, 0));
     row("MT64", "s32=5489,t32=13,k32=12", "u64", mt64({5489, 12, 13}));
-    row("PCG64I", "s32=0xFFFFFFFF,k32=9", "u64", shared64(pcg_engines::setseq_rxs_m_xs_64_64(0xFFFFFFFFull, 9)));
-    row("PCG32I", "s64=0x0000000700000003", "u32",
-        Peer{32, [g = std::make_shared<pcg_engines::setseq_rxs_m_xs_32_32>(4u, 0u)] { return uint64_t{(*g)()}; }});
+    row("PCG64I", "s32=0xFFFFFFFF,k32=9", "u64", shared(pcg_engines::setseq_rxs_m_xs_64_64(0xFFFFFFFFull, 9)));
+    row("PCG32I", "s64=0x0000000700000003", "u32", shared<32>(pcg_engines::setseq_rxs_m_xs_32_32(4u, 0u)));
     using Lehmer = std::linear_congruential_engine<uint64_t, 397204094, 0, 2147483647>;
     for (uint64_t s : {1ull, 0x7FFFFFFEull, 0xFFFFFFFFull})
-        row("TORVEL", "s32=" + std::to_string(s), "u32",
-            Peer{31, [g = std::make_shared<Lehmer>(s % 2147483647u)] { return (*g)(); }}, 8, 0);
-    const auto fry2x32 = [&](const Ops& o, std::vector<std::string> x) {
-        return fry<threefry2x32_ctr_t, threefry2x32_key_t, uint32_t, 2>(f2x32, o, x);
-    };
-    const auto fry2x64 = [&](const Ops& o, std::vector<std::string> x) {
-        return fry<threefry2x64_ctr_t, threefry2x64_key_t, uint64_t, 2>(f2x64, o, x);
-    };
-    const auto fry4x64 = [&](const Ops& o, std::vector<std::string> x) {
-        return fry<threefry4x64_ctr_t, threefry4x64_key_t, uint64_t, 4>(f4x64, o, x);
-    };
+        row("TORVEL", "s32=" + std::to_string(s), "u32", shared<31>(Lehmer(s % 2147483647u)), 8, 0);
     for (const char* c : {"c32=0", "c32=1", "c32=4294967295", "c32=4294967294", "c32=24691"})
-        row("FRY2X32", std::string("s32=77,t32=3,") + c, "u32", fry2x32({77, 0, 3}, {c}));
+        row("FRY2X32", std::string("s32=77,t32=3,") + c, "u32", fry<Fry2x32>({77, 0, 3}, {c}));
     for (const char* c : {"c64=0", "c64=3", "c64=4294967296", "c64=18446744073709551615", "c64=24691"}) {
-        row("FRY2X64", std::string("s64=77,t64=3,") + c, "u64", fry2x64({77, 0, 3}, {c}));
-        row("FRY4X64", std::string("s64=77,t64=3,") + c, "u64", fry4x64({77, 0, 3}, {c}));
+        row("FRY2X64", std::string("s64=77,t64=3,") + c, "u64", fry<Fry2x64>({77, 0, 3}, {c}));
+        row("FRY4X64", std::string("s64=77,t64=3,") + c, "u64", fry<Fry4x64>({77, 0, 3}, {c}));
     }
     const std::string top32 = "i=fffffffd:00001111", top64 = "fffffffffffffffd";
-    row("FRY2X32", "s32=9,t32=7," + top32, "u32", fry2x32({9, 0, 7}, {top32}));
-    row("FRY2X32", "s32=9,i=ffffffff:ffffffff", "u32", fry2x32({9, 0, 0}, {"i=ffffffff:ffffffff"}));
+    row("FRY2X32", "s32=9,t32=7," + top32, "u32", fry<Fry2x32>({9, 0, 7}, {top32}));
+    row("FRY2X32", "s32=9,i=ffffffff:ffffffff", "u32", fry<Fry2x32>({9, 0, 0}, {"i=ffffffff:ffffffff"}));
     const std::string i2 = "i=" + top64 + ":0000000000001111";
-    row("FRY2X64", "s64=9,k64=5," + i2, "u64", fry2x64({9, 5, 0}, {i2}));
+    row("FRY2X64", "s64=9,k64=5," + i2, "u64", fry<Fry2x64>({9, 5, 0}, {i2}));
     const std::string i4 = "i=ffffffffffffffff:ffffffffffffffff:ffffffffffffffff:0000000000000005";
-    row("FRY4X64", "s64=42,t64=7," + i4, "u64", fry4x64({42, 0, 7}, {i4}));
+    row("FRY4X64", "s64=42,t64=7," + i4, "u64", fry<Fry4x64>({42, 0, 7}, {i4}));
     return 0;
 }

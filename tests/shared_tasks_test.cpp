@@ -4,7 +4,6 @@
 // threads doing all of that at once.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <barrier>
 #include <climits>
@@ -175,21 +174,7 @@ TEST_F(SharedTasks, CountZeroAttachesWithoutAnArray)
     EXPECT_EQ(vxhost_live_allocations(host()), baseline);
 }
 
-TEST_F(SharedTasks, FailedAllocationReleasesTheLockAndCountsNoCaller)
-{
-    vxhost_pool_fail_at(ext->Pool, 1);
-    MRandPtr a = nullptr;
-    EXPECT_EQ(attach(4, &a), VX_STATUS_NULL_ARGUMENT);
-    EXPECT_EQ(priv->nCallers, 0);
-    EXPECT_EQ(priv->nThreads, 0);
-    EXPECT_EQ(priv->mrsnPtrs, nullptr);
-    vxhost_pool_fail_at(ext->Pool, 0);
-    // Would block for ever had the failing path kept the lock.
-    ASSERT_EQ(attach(4, &a), 0);
-    EXPECT_NE(a, nullptr);
-    EXPECT_EQ(priv->nCallers, 1);
-    EXPECT_EQ(detach(), 0);
-}
+// A failed allocation counts no caller and gives the lock back: allocation_failure_test.
 
 TEST_F(SharedTasks, ConcurrentCallersEachUseTheirOwnElement)
 {
@@ -201,18 +186,13 @@ TEST_F(SharedTasks, ConcurrentCallersEachUseTheirOwnElement)
     // Every round: all threads attach, one array is shared and seeded once;
     // each thread draws from its own element and detaches.
     std::barrier sync(kThreads);
-    std::vector<MRandPtr> seen(kThreads);
     auto worker = [&](int i) {
         for (int round = 0; round < kRounds; ++round) {
-            vxaleaTaskParms p{};
-            p.nGenerators = kThreads;
-            if (ext->runTask(ext, VXALEA_TASK_ATTACH, &p, sizeof p) != 0) ++failures;
+            MRandPtr array = nullptr;
+            if (attach(kThreads, &array) != 0) ++failures;
             sync.arrive_and_wait();
-            vxaleaTaskParms s{};
-            s.seedWanted = kBase;
-            if (ext->runTask(ext, VXALEA_TASK_SEED, &s, sizeof s) != 0) ++failures;
-            if (s.seedInUse != kBase || s.generators != p.generators ||
-                (s.status & ~kSeededBefore) != kFromCaller)
+            const vxaleaTaskParms s = seed(kBase);
+            if (s.seedInUse != kBase || s.generators != array || (s.status & ~kSeededBefore) != kFromCaller)
                 ++failures;
             MRandPtr mine = &s.generators[i];
             vxtest::Mt64Uniform peer(static_cast<uint64_t>(kBase + i));
@@ -223,8 +203,7 @@ TEST_F(SharedTasks, ConcurrentCallersEachUseTheirOwnElement)
             mine->NBuffer = 8;
             if (mine->FillTheBufferNORMAL(mine) != 0) ++failures;
             sync.arrive_and_wait(); // nobody frees the array while others draw
-            vxaleaTaskParms d{};
-            VXStatus left = ext->runTask(ext, VXALEA_TASK_DETACH, &d, sizeof d);
+            const VXStatus left = detach();
             if (left < 0 || left >= kThreads) ++failures;
             sync.arrive_and_wait();
         }
@@ -247,12 +226,8 @@ TEST_F(SharedTasks, ThreadsAttachSeedAndDetachFreely)
     std::atomic<int> mismatches{0};
     auto worker = [&](int i) {
         for (int round = 0; round < 200; ++round) {
-            vxaleaTaskParms p{};
-            p.nGenerators = kThreads;
-            ext->runTask(ext, VXALEA_TASK_ATTACH, &p, sizeof p);
-            vxaleaTaskParms s{};
-            s.seedWanted = 900;
-            ext->runTask(ext, VXALEA_TASK_SEED, &s, sizeof s);
+            attach(kThreads);
+            const vxaleaTaskParms s = seed(900);
             if (s.generators != nullptr) {
                 // Another thread may have drawn from element i only if it is
                 // thread i; so the first value after seeding is checkable
@@ -265,8 +240,7 @@ TEST_F(SharedTasks, ThreadsAttachSeedAndDetachFreely)
                     if (u != peer()) ++mismatches;
                 }
             }
-            vxaleaTaskParms d{};
-            ext->runTask(ext, VXALEA_TASK_DETACH, &d, sizeof d);
+            detach();
         }
     };
     std::vector<std::thread> pool;

@@ -1,7 +1,6 @@
-// Helpers for the stream, variate-generator and sampler tests: zeroed
-// records, an independent model of the MT64 stream uniform, and a scripted
-// engine whose uniforms the test dictates and whose seed, thread and key
-// entries record their calls.
+// Helpers for the stream and variate-generator tests: zeroed records, an
+// independent model of the MT64 stream uniform, and a scripted engine whose
+// seed, thread and key entries record their calls.
 #ifndef VX_TESTS_STREAM_TEST_UTIL_H
 #define VX_TESTS_STREAM_TEST_UTIL_H
 
@@ -43,7 +42,6 @@ public:
             if (u != 0 && u < 0xFFFFFFFFFFFFFC00ull) return static_cast<double>(u) * 0x1p-64;
         }
     }
-    std::mt19937_64& engine() { return g_; }
 
 private:
     std::mt19937_64 g_;
@@ -58,11 +56,7 @@ struct ScriptEvent {
 };
 
 struct ScriptBlob {
-    int nUniforms;
-    int at;
-    int draws;
     int nEvents;
-    double uniforms[400];
     ScriptEvent events[32];
 };
 static_assert(sizeof(ScriptBlob) <= sizeof(ZRANMT));
@@ -75,15 +69,7 @@ inline int record(void* blob, char op, int width, uint64_t v)
     if (b.nEvents < 32) b.events[b.nEvents++] = {op, width, v};
     return 2;
 }
-inline double next(void* blob)
-{
-    ScriptBlob& b = sb(blob);
-    ++b.draws;
-    if (b.nUniforms == 0) return 0.5;
-    double u = b.uniforms[b.at % b.nUniforms];
-    ++b.at;
-    return u;
-}
+inline double next(void*) { return 0.5; }
 inline VXMemSize blobSize() { return sizeof(ScriptBlob); }
 inline int seed32(void* b, uint32_t v) { return record(b, 's', 32, v); }
 inline int seed64(void* b, uint64_t v) { return record(b, 's', 64, v); }
@@ -122,7 +108,7 @@ inline ZRNG_S scriptedDescriptor(const char* name, uint32_t bits, uint64_t has,
 // Puts the descriptor into the record as an already resolved method, so the
 // next zrand_init uses it as it stands.
 template <class S>
-ScriptBlob& installScripted(S* z, const ZRNG_S& d, std::vector<double> uniforms = {})
+ScriptBlob& installScripted(S* z, const ZRNG_S& d)
 {
     z->rng = d;
     z->Functions = &z->rng;
@@ -135,8 +121,6 @@ ScriptBlob& installScripted(S* z, const ZRNG_S& d, std::vector<double> uniforms 
     z->State64 = reinterpret_cast<uint64_t*>(&z->mt);
     ScriptBlob& b = script_detail::sb(z->Blob);
     std::memset(&b, 0, sizeof b);
-    b.nUniforms = static_cast<int>(uniforms.size());
-    for (size_t i = 0; i < uniforms.size() && i < 400; ++i) b.uniforms[i] = uniforms[i];
     return b;
 }
 
