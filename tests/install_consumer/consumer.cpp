@@ -1,12 +1,8 @@
 // Loads the installed module through the C++ layer, with no search path and
 // no environment variable, and checks an MT64 stream (the default of
-// stream64) against the published first output of seed 5489 and against
-// std::mt19937_64 under std::shuffle.  Prints "ok" and the module's path.
-#include <algorithm>
+// stream64) against the published first output of seed 5489.  Prints "ok"
+// and the module's path.
 #include <cstdio>
-#include <numeric>
-#include <random>
-#include <vector>
 
 #include <vxalea/vxalea.hpp>
 
@@ -18,17 +14,6 @@ try {
     vxalea::stream64 s(mod, pool, {.seed = 5489});
     if (s.method() != "MT64" || s() != 14514284786278117030ull) {
         std::puts("wrong first output");
-        return 1;
-    }
-    std::mt19937_64 peer(5489);
-    peer();
-    std::vector<int> a(100), b(100);
-    std::iota(a.begin(), a.end(), 0);
-    b = a;
-    std::shuffle(a.begin(), a.end(), s);
-    std::shuffle(b.begin(), b.end(), peer);
-    if (a != b) {
-        std::puts("shuffle differs from std::mt19937_64");
         return 1;
     }
 #ifdef LINKS_MODULE
