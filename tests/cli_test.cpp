@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <numeric>
 #include <random>
 #include <sstream>
 #include <string>
@@ -93,9 +94,7 @@ Args split(const std::string& words)
 
 std::string shown(const Args& a)
 {
-    std::string s;
-    for (const std::string& w : a) s += w + " ";
-    return s;
+    return std::accumulate(a.begin(), a.end(), std::string(), [](std::string s, auto& w) { return s + w + " "; });
 }
 
 bool has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
@@ -159,7 +158,6 @@ TEST(Cli, MersenneTwistersMatchTheStandardLibrary)
     ASSERT_EQ(fast.size() + c53.size(), 1000u);
     for (double d : fast) ASSERT_EQ(d, std::ldexp(static_cast<double>(mt()), -32));
     for (double d : c53) ASSERT_EQ(d, std::ldexp(static_cast<double>(mt64() >> 11), -53));
-    /* --progress ends with a summary line on stderr. */
     EXPECT_TRUE(has(vxalea({"raw", "--seed", "1", "-n", "1000", "--progress"}).err, "vxalea: 1000 values"));
 }
 
@@ -271,7 +269,6 @@ TEST(Cli, RefusalsSayWhyAndWriteNothing)
         {"raw --method MH3 --key 3", "PCG32I SUBKEY32 0 to 1023"}, {"raw --key -1", "from 0 to 18446744073709551615"},
         {"raw --method PCG64I --thread 8796093022208", "0 to 8796093022207"},
         {"raw --method PCG32I --key 1024", "keys PCG32I keeps apart, 0 to 1023"},
-        /* Conversions and distributions. */
         {"uniform --conversion 32_half_open", "unknown --conversion"}, {"draw", "needs a distribution"},
         {"uniform --method MT64 --conversion 32_open_open", "conversion empty"}, {"draw table", "needs --table"},
         {"draw gama 2", "unknown distribution"}, {"draw gamma 1 2", "takes 1 parameter, got 2"},
@@ -284,12 +281,10 @@ TEST(Cli, RefusalsSayWhyAndWriteNothing)
         {"draw gamma -1 --seed 1", "gamma sampler refuses alpha -1"}, {"draw t 0.05 --buffer 4", "refuses df 0.05"},
         {"draw beta 0 nan --seed 1", "beta sampler refuses alpha 0, beta nan"},
         {"shared --threads 2 -n 3 poisson -4", "poisson sampler refuses lambda -4"},
-        /* shared. */
         {"shared normal", "needs --threads"}, {"shared --threads 1025 normal", "from 1 to 1024"},
         {"shared --threads 4 --seed 2147483645 normal", "from 1 to 2147483644"},
         {"shared --threads 2 --method MT32 normal", "always run MT64"},
         {"shared --threads 2 -n 0 normal", "give -n N from 1"},
-        /* hash, methods, bench. */
         {"hash", "needs a function"}, {"hash sha1", "unknown hash"}, {"hash murmur64", "needs --words"},
         {"hash murmur32 --seed 0x100000000", "from 0 to 4294967295"}, {"methods --json x", "takes no arguments"},
         {"hash murmur32 /nonexistent/file", "cannot open", 1}, {"bench --width 32", "does not apply to 'bench'"},
@@ -378,7 +373,6 @@ TEST(Cli, LenientWritesWhatTheModuleSubstitutes)
         EXPECT_TRUE(same.empty() || r.out == out(split(same + " -n 3")));
         EXPECT_TRUE(*err ? has(r.err, err) : r.err.empty()) << r.err;
     }
-    /* The sampler's missing values, exit 0. */
     Result missing = vxalea(split("draw chisquare -1 --seed 3 -n 2 --format hex --lenient"));
     EXPECT_TRUE(missing.status == 0 && missing.out == "fffffe0000000000\nfffffe0000000000\n" && missing.err.empty());
 }
@@ -451,11 +445,9 @@ TEST(Cli, SharedGeneratorsReproduceSingleStreams)
             EXPECT_EQ(v[i], expected);
         }
     }
-    /* bin: the threads' values one after the other. */
     Args single = {"draw", "uniform", "--method", "MT64", "-n", "5", "--format", "bin", "--seed"};
     EXPECT_EQ(out({"shared", "--threads", "2", "--seed", "7", "-n", "5", "uniform", "--format", "bin"}),
               out(plus(single, {"7"})) + out(plus(single, {"8"})));
-    /* A clock base seed is printed and repeats the run. */
     Result clock = vxalea({"shared", "--threads", "2", "-n", "3", "normal"});
     int base = 0;
     ASSERT_EQ(std::sscanf(clock.err.c_str(), "vxalea: base seed %d from the clock", &base), 1) << clock.err;

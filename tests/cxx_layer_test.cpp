@@ -50,7 +50,6 @@ vxalea::error refusal(F&& f, errc code = errc{})
         EXPECT_TRUE(has(what_, SAYS)) << what_;                                   \
     } while (0)
 
-// Calls f with the stream type of an engine of `bits` bits per output.
 template <class F>
 void byWidth(uint32_t bits, F&& f)
 {
@@ -281,7 +280,6 @@ TEST_F(CxxLayer, StatusesWidthsAndDefaultMethods)
     EXPECT_THROW(host.set_double("vxbug.RNGSEED", 42.0), vxalea::error);
     vxhost_registry_fail(host.get(), 0);
 
-    // The pool refusing memory.
     vxhost_pool_fail_at(pool.get(), 1);
     vxalea::stream64 none(mod, pool, {.method = "MT64"}, ec);
     EXPECT_TRUE(ec.value() == VX_STATUS_NULL_ARGUMENT && !none);
@@ -456,11 +454,14 @@ TEST_F(CxxLayer, DiscardEqualsSteppingOnEveryEngine)
 
 // After discard(n) a fresh Threefry stream draws lane p mod N of Random123's
 // block at counter 1 + p / N (words 0 and 1 one number, wrapping at the top).
-template <class S, class Ctr, class Key, class F>
-void threefryPeer(const vxalea::module& mod, vxalea::pool& pool, const char* method, F block, uint64_t n)
+template <class Threefry>
+void threefryPeer(const vxalea::module& mod, vxalea::pool& pool, const char* method, uint64_t n)
 {
     SCOPED_TRACE(std::string(method) + " n " + std::to_string(n));
+    using Ctr = typename Threefry::ctr_type;
+    using Key = typename Threefry::key_type;
     using V = typename Ctr::value_type;
+    using S = std::conditional_t<sizeof(V) == 4, vxalea::stream32, vxalea::stream64>;
     constexpr size_t lanes = Ctr::static_size;
     constexpr unsigned width = 8 * sizeof(V);
     S s(mod, pool, {method, 77, 3, 5});
@@ -476,29 +477,24 @@ void threefryPeer(const vxalea::module& mod, vxalea::pool& pool, const char* met
         Ctr ctr = start;
         ctr.v[0] = static_cast<V>(at);
         ctr.v[1] = static_cast<V>(at >> width);
-        ASSERT_EQ(s(), block(ctr, key).v[p % lanes]) << p;
+        ASSERT_EQ(s(), Threefry()(ctr, key).v[p % lanes]) << p;
     }
 }
 
 TEST_F(CxxLayer, DiscardJumpsAsTheirPeersDo)
 {
-    using S32 = vxalea::stream32;
-    using S64 = vxalea::stream64;
     for (uint64_t n : {uint64_t{1} << 40, (uint64_t{1} << 33) + 3, ~uint64_t{0} - 6}) {
-        threefryPeer<S32, threefry2x32_ctr_t, threefry2x32_key_t>(
-            mod, pool, "FRY2X32", [](auto c, auto k) { return threefry2x32_R(20, c, k); }, n);
-        threefryPeer<S64, threefry2x64_ctr_t, threefry2x64_key_t>(
-            mod, pool, "FRY2X64", [](auto c, auto k) { return threefry2x64_R(20, c, k); }, n);
-        threefryPeer<S64, threefry4x64_ctr_t, threefry4x64_key_t>(
-            mod, pool, "FRY4X64", [](auto c, auto k) { return threefry4x64_R(20, c, k); }, n);
+        threefryPeer<r123::Threefry2x32_R<20>>(mod, pool, "FRY2X32", n);
+        threefryPeer<r123::Threefry2x64_R<20>>(mod, pool, "FRY2X64", n);
+        threefryPeer<r123::Threefry4x64_R<20>>(mod, pool, "FRY4X64", n);
     }
     // PCG: seed s and thread k are pcg-cpp's (s, k).
     for (uint64_t n : {uint64_t{1000000000007}, (uint64_t{1} << 63) + 3}) {
         SCOPED_TRACE(n);
         pcg_engines::setseq_rxs_m_xs_32_32 p32(123, 9);
         pcg_engines::setseq_rxs_m_xs_64_64 p64(123, 9);
-        S32 s32(mod, pool, {"PCG32I", 123, 0, 9});
-        S64 s64(mod, pool, {"PCG64I", 123, 0, 9});
+        vxalea::stream32 s32(mod, pool, {"PCG32I", 123, 0, 9});
+        vxalea::stream64 s64(mod, pool, {"PCG64I", 123, 0, 9});
         p32.discard(n), p64.discard(n), s32.discard(n), s64.discard(n);
         for (int i = 0; i < 5; ++i) ASSERT_TRUE(s32() == p32() && s64() == p64()) << i;
     }

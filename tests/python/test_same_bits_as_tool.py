@@ -1,4 +1,5 @@
 """The package gives the tool's numbers bit for bit, however draws are split."""
+import functools
 import json
 import math
 import subprocess
@@ -28,13 +29,11 @@ N = 60
 
 
 def drawn_in_pieces(stream, name, args, **shift):
-    draw = getattr(stream, name)
-    parts = [np.array([draw(*args, **shift)]), draw(*args, size=np.int64(2), **shift), draw(*args, size=(1, 3), **shift).ravel()]
+    draw = functools.partial(getattr(stream, name), *args, **shift)
     out = np.empty(7)
-    assert draw(*args, out=out, **shift) is out
-    parts += [out, np.array([draw(*args, **shift)])]
-    parts.append(draw(*args, size=N - sum(len(p) for p in parts), **shift))
-    return np.concatenate(parts)
+    parts = [[draw()], draw(size=np.int64(2)), draw(size=(1, 3)).ravel(), draw(out=out), [draw()]]
+    assert parts[3] is out
+    return np.concatenate(parts + [draw(size=N - sum(map(len, parts)))])
 
 
 def words(name, args):
