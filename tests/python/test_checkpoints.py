@@ -38,15 +38,13 @@ def test_copies_are_independent_and_continue_identically(duplicate):
 
 
 def test_the_tools_files_continue_in_python_and_back(tool, tmp_path):
-    state = str(tmp_path / "run.ckpt")
+    state = tmp_path / "run.ckpt"
     run = ["draw", "normal", *tool.stream_args("MT64", 99)]
     whole = tool.words(*run, "-n", 2 * 777)  # the tool, in one run
     tool.run(*run, "-n", 777, "--save-state", state)
-    with open(state, "rb") as f:
-        s = vxalea.Stream.restore(f.read())
+    s = vxalea.Stream.restore(state.read_bytes())
     np.testing.assert_array_equal(s.normal(388).view(np.uint64), whole[777:1165])
-    with open(state, "wb") as f:
-        f.write(pickle.loads(pickle.dumps(s)).checkpoint())
+    state.write_bytes(pickle.loads(pickle.dumps(s)).checkpoint())
     np.testing.assert_array_equal(tool.words("draw", "normal", "--load-state", state, "-n", 389), whole[1165:])
 
 
