@@ -1,7 +1,7 @@
 // The C++ layer over the loaded module: streams against std::mt19937(_64),
 // wrappers against the C sampler table, refusals, checkpoints and discard on
-// every engine (against Random123, pcg-cpp and <random>), task streams, the
-// shared array, one host per module, and everything released again.
+// every engine (against Random123 and pcg-cpp), task streams, the shared
+// array, one host per module, and everything released again.
 #include <gtest/gtest.h>
 
 #include <Random123/threefry.h>
@@ -12,9 +12,7 @@
 #include <concepts>
 #include <cstring>
 #include <functional>
-#include <numeric>
 #include <random>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -33,33 +31,29 @@ using vxalea::errc;
 
 bool has(const std::string& text, const char* part) { return text.find(part) != std::string::npos; }
 
-// Runs f, which must throw vxalea::error (of `code` unless errc{}); the message.
+// Runs f, which must throw vxalea::error (of `code` unless errc{}); the error.
 template <class F>
-std::string refusal(F&& f, errc code = errc{})
+vxalea::error refusal(F&& f, errc code = errc{})
 {
     try {
         f();
     } catch (const vxalea::error& e) {
         EXPECT_TRUE(code == errc{} || (e.code() == code && e.status() == 0)) << e.what();
-        return e.what();
+        return e;
     }
     ADD_FAILURE() << "no exception";
-    return {};
+    return vxalea::error(0);
 }
 #define EXPECT_REFUSED(CALL, CODE, SAYS)                                          \
     do {                                                                          \
-        const std::string what_ = refusal([&] { (void)CALL; }, CODE);             \
+        const std::string what_ = refusal([&] { (void)CALL; }, CODE).what();      \
         EXPECT_TRUE(has(what_, SAYS)) << what_;                                   \
     } while (0)
 
-// Calls f with the stream type of an engine of `bits` bits per output.
 template <class F>
 void byWidth(uint32_t bits, F&& f)
 {
-    if (bits == 32)
-        f(std::type_identity<vxalea::stream32>{});
-    else
-        f(std::type_identity<vxalea::stream64>{});
+    bits == 32 ? f(std::type_identity<vxalea::stream32>{}) : f(std::type_identity<vxalea::stream64>{});
 }
 
 class CxxLayer : public ::testing::Test {
@@ -73,6 +67,13 @@ protected:
         std::erase_if(all, [](const auto& m) { return !m.available; });
         return all;
     }
+    vxalea::method_info info(std::string_view name)
+    {
+        for (const auto& m : vxalea::methods(mod))
+            if (m.name == name) return m;
+        ADD_FAILURE() << name << " is not listed";
+        return {};
+    }
 };
 
 TEST_F(CxxLayer, StreamsAreTheStandardMersenneTwistersForStdAlgorithms)
@@ -83,22 +84,14 @@ TEST_F(CxxLayer, StreamsAreTheStandardMersenneTwistersForStdAlgorithms)
     EXPECT_EQ(vxalea::stream32(mod, pool, {.seed = 1}).method(), "MTHYBRID");
     std::mt19937_64 p64(5489);
     std::mt19937 p32(5489);
-    EXPECT_EQ(s64(), 14514284786278117030ull);
-    p64();
-    for (int i = 1; i < 2000; ++i) ASSERT_EQ(s64(), p64()) << i; // across several regenerations
-    for (int i = 0; i < 2000; ++i) ASSERT_EQ(s32(), p32()) << i;
+    for (int i = 0; i < 2000; ++i) ASSERT_TRUE(s64() == p64() && s32() == p32()) << i; // several regenerations
 
-    // The standard algorithms consume only operator(), min() and max(), so
-    // they give exactly what they give on the standard engines.
-    std::vector<int> a(500);
-    std::iota(a.begin(), a.end(), 0);
-    std::vector<int> b = a;
-    std::shuffle(a.begin(), a.end(), s64);
-    std::shuffle(b.begin(), b.end(), p64);
-    EXPECT_EQ(a, b);
+    // The standard distributions (and std::shuffle) consume only operator(),
+    // min() and max(), so they give exactly what they give on the standard engines.
     std::uniform_int_distribution<int> die(1, 6);
     std::normal_distribution<double> nd, peerNd; // each keeps a spare deviate
-    for (int i = 0; i < 300; ++i) ASSERT_TRUE(die(s32) == die(p32) && nd(s64) == peerNd(p64)) << i;
+    for (int i = 0; i < 300; ++i)
+        ASSERT_TRUE(die(s32) == die(p32) && die(s64) == die(p64) && nd(s64) == peerNd(p64)) << i;
 
     // The raw entries of the other width follow the descriptor's rules.
     std::mt19937 q32(77);
@@ -183,23 +176,18 @@ TEST_F(CxxLayer, RewindReseedAndSubstreamsMatchTheCOperations)
     s.rewind();
     for (size_t i = 0; i < first.size(); ++i) ASSERT_EQ(s(), first[i]);
 
-    // A substream is what zrand_clone makes of the same stream.
-    using Clone = ZRAND_S* (*)(VXPoolh, uint64_t, ZRAND_S*);
-    auto clone = reinterpret_cast<Clone>(mod.symbol("zrand_clone_vx"));
-    ASSERT_NE(clone, nullptr);
+    // A substream is the stream of the same seed and thread under another key
+    // (what zrand_clone makes of it, zrand_test shows).
     vxalea::stream64 sub = s.substream(12345);
+    vxalea::stream64 keyed(mod, pool, {.method = "MT64", .seed = 99, .key = 12345, .thread = 3});
     EXPECT_TRUE(sub.key() == 12345u && sub.seed() == 99u && sub.thread() == 3u);
-    ZRAND_S* c = clone(pool.get(), 12345, reinterpret_cast<ZRAND_S*>(s.get()));
-    ASSERT_NE(c, nullptr);
     bool differs = false;
     for (int i = 0; i < 700; ++i) {
-        uint64_t x = sub();
-        ASSERT_EQ(x, c->Functions->zrng_uint64(c->Blob));
+        const uint64_t x = sub();
+        ASSERT_EQ(x, keyed());
         differs |= x != first[static_cast<size_t>(i)];
     }
     EXPECT_TRUE(differs);
-    pool.get()->memFree(pool.get(), c->Blob);
-    pool.get()->memFree(pool.get(), c);
 
     // Reseeding keeps key and thread: the same as a fresh stream of that seed.
     sub.reseed(7);
@@ -208,14 +196,12 @@ TEST_F(CxxLayer, RewindReseedAndSubstreamsMatchTheCOperations)
 }
 
 // What the layer refuses: the code, and a fragment of the message naming the engine's limits (errc{}: accepted).
-struct Request {
+const struct Request {
     const char* method;
     uint64_t seed, key, thread;
     errc refusal;
     const char* names;
-};
-
-const Request kRequests[] = {
+} kRequests[] = {
     {"PCG32I", 1ull << 32, 0, 0, errc::seed_out_of_range, "seeds 1 to 4294967295"},
     {"MH3", 1, 1, 0, errc::key_not_taken, "neither keys nor thread numbers"},
     {"XOR128", 1, 0, 1, errc::thread_not_taken, "neither keys nor thread numbers"},
@@ -229,13 +215,9 @@ const Request kRequests[] = {
 
 TEST_F(CxxLayer, RequestsTheEngineWouldNotHonourAreRefusedNamingItsLimits)
 {
-    const auto list = vxalea::methods(mod);
     for (const Request& r : kRequests) {
-        SCOPED_TRACE(std::string(r.method) + " seed " + std::to_string(r.seed) + " key " + std::to_string(r.key) +
-                     " thread " + std::to_string(r.thread));
-        auto m = std::find_if(list.begin(), list.end(), [&](const auto& i) { return i.name == r.method; });
-        ASSERT_NE(m, list.end());
-        byWidth(m->bits, [&]<class S>(std::type_identity<S>) {
+        SCOPED_TRACE(testing::Message() << r.method << " seed " << r.seed << " key " << r.key << " thr " << r.thread);
+        byWidth(info(r.method).bits, [&]<class S>(std::type_identity<S>) {
             const vxalea::stream_options o{r.method, r.seed, r.key, r.thread};
             std::error_code ec;
             S kept(mod, pool, o, ec); // the error_code form opens it regardless
@@ -245,7 +227,7 @@ TEST_F(CxxLayer, RequestsTheEngineWouldNotHonourAreRefusedNamingItsLimits)
                 EXPECT_NO_THROW((void)S(mod, pool, o));
                 return;
             }
-            const std::string what = refusal([&] { (void)S(mod, pool, o); }, r.refusal);
+            const std::string what = refusal([&] { (void)S(mod, pool, o); }, r.refusal).what();
             EXPECT_TRUE(has(what, r.names) && has(what, r.method)) << what;
         });
     }
@@ -269,14 +251,9 @@ TEST_F(CxxLayer, StatusesWidthsAndDefaultMethods)
     EXPECT_TRUE(ec.value() == kUnknownMethod && &ec.category() == &vxalea::status_category());
     EXPECT_EQ(ec.message(), vxhost_catalogue_text(kUnknownMethod));
     EXPECT_TRUE(s && s.method() == "MTHYBRID" && s.status() == ec);
-    try {
-        vxalea::stream32 t(mod, pool, {.method = "nosuch"});
-        ADD_FAILURE() << "no exception";
-    } catch (const vxalea::error& e) {
-        EXPECT_EQ(e.status(), kUnknownMethod);
-        EXPECT_STREQ(e.catalogue_text(), vxhost_catalogue_text(kUnknownMethod));
-        EXPECT_TRUE(has(e.what(), "nosuch")) << e.what();
-    }
+    const vxalea::error e = refusal([&] { (void)vxalea::stream32(mod, pool, {.method = "nosuch"}); });
+    EXPECT_TRUE(e.status() == kUnknownMethod && has(e.what(), "nosuch")) << e.what();
+    EXPECT_STREQ(e.catalogue_text(), vxhost_catalogue_text(kUnknownMethod));
 
     // A width that is not the engine's gives no stream, and says which type fits.
     EXPECT_REFUSED(vxalea::stream64(mod, pool, {.method = "MT32"}), errc::wrong_width,
@@ -298,7 +275,6 @@ TEST_F(CxxLayer, StatusesWidthsAndDefaultMethods)
     EXPECT_THROW(host.set_double("vxbug.RNGSEED", 42.0), vxalea::error);
     vxhost_registry_fail(host.get(), 0);
 
-    // The pool refusing memory.
     vxhost_pool_fail_at(pool.get(), 1);
     vxalea::stream64 none(mod, pool, {.method = "MT64"}, ec);
     EXPECT_TRUE(ec.value() == VX_STATUS_NULL_ARGUMENT && !none);
@@ -314,8 +290,7 @@ TEST_F(CxxLayer, StatusesWidthsAndDefaultMethods)
 
 TEST_F(CxxLayer, MethodsListEveryEngineWithItsSubstreams)
 {
-    const auto list = vxalea::methods(mod);
-    ASSERT_EQ(list.size(), std::size(vxalea::engine_names));
+    ASSERT_EQ(vxalea::methods(mod).size(), std::size(vxalea::engine_names));
     const uint64_t all = ~0ull;
     using enum vxalea::advance_cost;
     const struct {
@@ -337,17 +312,15 @@ TEST_F(CxxLayer, MethodsListEveryEngineWithItsSubstreams)
     };
     for (const auto& r : rows) {
         SCOPED_TRACE(r.name);
-        auto it = std::find_if(list.begin(), list.end(), [&](const auto& m) { return m.name == r.name; });
-        ASSERT_NE(it, list.end());
-        EXPECT_TRUE(it->available == r.available && it->statistical == r.statistical && it->bits == r.bits);
-        EXPECT_TRUE(it->substreams.takes_key == r.keys && it->substreams.takes_thread == r.threads);
-        EXPECT_TRUE(it->substreams.max_key == r.maxKey && it->substreams.max_thread == r.maxThread);
-        EXPECT_TRUE(it->discard == r.discard && it->last_task == r.lastTask);
+        const vxalea::method_info m = info(r.name);
+        EXPECT_TRUE(m.name == r.name && m.available == r.available && m.statistical == r.statistical);
+        EXPECT_TRUE(m.bits == r.bits && m.substreams.takes_key == r.keys && m.substreams.takes_thread == r.threads);
+        EXPECT_TRUE(m.substreams.max_key == r.maxKey && m.substreams.max_thread == r.maxThread);
+        EXPECT_TRUE(m.discard == r.discard && m.last_task == r.lastTask);
     }
-    auto fry = std::find_if(list.begin(), list.end(), [](const auto& m) { return m.name == "FRY4X64"; });
-    EXPECT_EQ(fry->aliases, (std::vector<std::string_view>{"THREEFRY4X64", "THREEFRY", "TF4", "TF"}));
-    EXPECT_EQ(fry->label, "64-bit Random123 4x64-bit Threefry");
-    EXPECT_EQ(fry->blob_size, 104u);
+    const vxalea::method_info fry = info("FRY4X64");
+    EXPECT_EQ(fry.aliases, (std::vector<std::string_view>{"THREEFRY4X64", "THREEFRY", "TF4", "TF"}));
+    EXPECT_TRUE(fry.label == "64-bit Random123 4x64-bit Threefry" && fry.blob_size == 104u) << fry.label;
 }
 
 // Raw draws, uniforms, normals (a pair cache) and samplers with a saved set-up, as bits.
@@ -396,29 +369,20 @@ TEST_F(CxxLayer, CheckpointsContinueExactlyOnEveryEngine)
 
 TEST_F(CxxLayer, CheckpointsOfAnotherKindAreRefusedAndChangeNothing)
 {
-    vxalea::stream64 s(mod, pool, {.method = "PCG64I", .seed = 8});
-    const std::vector<std::byte> good = s.checkpoint();
     // The format's own refusals are the Python package's table; here the ways into a stream.
-    const struct { const char* what; std::vector<std::byte> bytes; const char* says; } rows[] = {
-        {"another engine", vxalea::stream64(mod, pool, {.method = "MT64", .seed = 1}).checkpoint(),
-         "a checkpoint of engine MT64 cannot be restored into a stream of PCG64I"},
-        {"truncated", {good.begin(), good.end() - 1}, "truncated or has extra bytes"},
-        {"empty", {}, "not a vxalea checkpoint"},
-    };
-    vxalea::stream64 peer(mod, pool, {.method = "PCG64I", .seed = 8});
-    for (const auto& r : rows) {
-        SCOPED_TRACE(r.what);
+    vxalea::stream64 s(mod, pool, {.method = "PCG64I", .seed = 8}), peer(mod, pool, {.method = "PCG64I", .seed = 8});
+    const std::vector<std::byte> good = s.checkpoint(), truncated(good.begin(), good.end() - 1);
+    const std::vector<std::byte> other = vxalea::stream64(mod, pool, {.method = "MT64", .seed = 1}).checkpoint();
+    for (const auto& bytes : {other, truncated}) {
         std::error_code ec;
-        s.restore(r.bytes, ec);
+        s.restore(bytes, ec);
         EXPECT_EQ(ec, errc::bad_checkpoint);
-        EXPECT_REFUSED(s.restore(r.bytes), errc::bad_checkpoint, r.says);
-        if (std::string_view(r.what) != "another engine") { // which opens a stream of its own engine
-            EXPECT_THROW(vxalea::stream64::from_checkpoint(mod, pool, r.bytes), vxalea::error);
-        }
-        ASSERT_EQ(s(), peer()); // nothing was changed
     }
-    EXPECT_REFUSED(vxalea::stream32::from_checkpoint(mod, pool, good), errc::wrong_width,
-                   "open it as vxalea::stream64");
+    EXPECT_REFUSED(s.restore(other), errc::bad_checkpoint, "engine MT64 cannot be restored into a stream of PCG64I");
+    EXPECT_REFUSED(s.restore(truncated), errc::bad_checkpoint, "truncated or has extra bytes");
+    EXPECT_THROW(vxalea::stream64::from_checkpoint(mod, pool, truncated), vxalea::error); // `other` opens an MT64
+    ASSERT_EQ(s(), peer()); // nothing was changed
+    EXPECT_REFUSED(vxalea::stream32::from_checkpoint(mod, pool, good), errc::wrong_width, "as vxalea::stream64");
 }
 
 TEST_F(CxxLayer, StateImportIsTheEnginesAndDumpsGoToTheJournal)
@@ -438,12 +402,8 @@ TEST_F(CxxLayer, StateImportIsTheEnginesAndDumpsGoToTheJournal)
     vxalea::stream64 c(mod, pool, {.method = "MT64", .seed = 5489});
     host.clear_journal();
     c.dump_state(6);
-    ASSERT_EQ(host.journal_size(), 3u);
-    uint64_t w0;
-    std::memcpy(&w0, c.state().data(), 8);
-    char expect[64];
-    std::snprintf(expect, sizeof expect, "     0: %16llx", static_cast<unsigned long long>(w0));
-    EXPECT_EQ(host.journal(0).text.substr(0, std::strlen(expect)), expect);
+    ASSERT_EQ(host.journal_size(), 3u); // four elements, two, and the note
+    EXPECT_EQ(host.journal(0).text.substr(0, 24), "     0:             1571"); // 64-bit words: word 0 is the seed
     EXPECT_EQ(host.journal(2).text, "        Further elements omitted.");
 }
 
@@ -489,11 +449,14 @@ TEST_F(CxxLayer, DiscardEqualsSteppingOnEveryEngine)
 
 // After discard(n) a fresh Threefry stream draws lane p mod N of Random123's
 // block at counter 1 + p / N (words 0 and 1 one number, wrapping at the top).
-template <class S, class Ctr, class Key, class F>
-void threefryPeer(const vxalea::module& mod, vxalea::pool& pool, const char* method, F block, uint64_t n)
+template <class Threefry>
+void threefryPeer(const vxalea::module& mod, vxalea::pool& pool, const char* method, uint64_t n)
 {
     SCOPED_TRACE(std::string(method) + " n " + std::to_string(n));
+    using Ctr = typename Threefry::ctr_type;
+    using Key = typename Threefry::key_type;
     using V = typename Ctr::value_type;
+    using S = std::conditional_t<sizeof(V) == 4, vxalea::stream32, vxalea::stream64>;
     constexpr size_t lanes = Ctr::static_size;
     constexpr unsigned width = 8 * sizeof(V);
     S s(mod, pool, {method, 77, 3, 5});
@@ -509,39 +472,27 @@ void threefryPeer(const vxalea::module& mod, vxalea::pool& pool, const char* met
         Ctr ctr = start;
         ctr.v[0] = static_cast<V>(at);
         ctr.v[1] = static_cast<V>(at >> width);
-        ASSERT_EQ(s(), block(ctr, key).v[p % lanes]) << p;
+        ASSERT_EQ(s(), Threefry()(ctr, key).v[p % lanes]) << p;
     }
 }
 
 TEST_F(CxxLayer, DiscardJumpsAsTheirPeersDo)
 {
-    using S32 = vxalea::stream32;
-    using S64 = vxalea::stream64;
     for (uint64_t n : {uint64_t{1} << 40, (uint64_t{1} << 33) + 3, ~uint64_t{0} - 6}) {
-        threefryPeer<S32, threefry2x32_ctr_t, threefry2x32_key_t>(
-            mod, pool, "FRY2X32", [](auto c, auto k) { return threefry2x32_R(20, c, k); }, n);
-        threefryPeer<S64, threefry2x64_ctr_t, threefry2x64_key_t>(
-            mod, pool, "FRY2X64", [](auto c, auto k) { return threefry2x64_R(20, c, k); }, n);
-        threefryPeer<S64, threefry4x64_ctr_t, threefry4x64_key_t>(
-            mod, pool, "FRY4X64", [](auto c, auto k) { return threefry4x64_R(20, c, k); }, n);
+        threefryPeer<r123::Threefry2x32_R<20>>(mod, pool, "FRY2X32", n);
+        threefryPeer<r123::Threefry2x64_R<20>>(mod, pool, "FRY2X64", n);
+        threefryPeer<r123::Threefry4x64_R<20>>(mod, pool, "FRY4X64", n);
     }
     // PCG: seed s and thread k are pcg-cpp's (s, k).
     for (uint64_t n : {uint64_t{1000000000007}, (uint64_t{1} << 63) + 3}) {
         SCOPED_TRACE(n);
         pcg_engines::setseq_rxs_m_xs_32_32 p32(123, 9);
         pcg_engines::setseq_rxs_m_xs_64_64 p64(123, 9);
-        S32 s32(mod, pool, {"PCG32I", 123, 0, 9});
-        S64 s64(mod, pool, {"PCG64I", 123, 0, 9});
+        vxalea::stream32 s32(mod, pool, {"PCG32I", 123, 0, 9});
+        vxalea::stream64 s64(mod, pool, {"PCG64I", 123, 0, 9});
         p32.discard(n), p64.discard(n), s32.discard(n), s64.discard(n);
         for (int i = 0; i < 5; ++i) ASSERT_TRUE(s32() == p32() && s64() == p64()) << i;
     }
-    // The Mersenne Twisters step, and land where the standard ones do.
-    std::mt19937_64 m64(5489);
-    std::mt19937 m32(5489);
-    S64 s64(mod, pool, {"MT64", 5489});
-    S32 s32(mod, pool, {"MT32", 5489});
-    m64.discard(1000003), m32.discard(1000003), s64.discard(1000003), s32.discard(1000003);
-    for (int i = 0; i < 5; ++i) ASSERT_TRUE(s64() == m64() && s32() == m32()) << i;
 }
 
 TEST_F(CxxLayer, TaskStreamsAreTheDocumentedSubstreams)
@@ -557,9 +508,6 @@ TEST_F(CxxLayer, TaskStreamsAreTheDocumentedSubstreams)
             EXPECT_TRUE(task.key() == r.task + 1 && task.thread() == 0);
             for (int i = 0; i < 5; ++i) ASSERT_EQ(task(), explicitly());
         });
-    std::set<uint64_t> firsts;
-    for (uint64_t t = 0; t < 3000; ++t) firsts.insert(vxalea::task_stream(mod, pool, 11, t, "PCG64I").next64());
-    EXPECT_EQ(firsts.size(), 3000u);
     EXPECT_EQ(vxalea::task_stream(mod, pool, 11, 5).method(), "MT64");
 
     const struct { const char* method; uint64_t seed, task; errc refusal; const char* says; } refusals[] = {
@@ -615,11 +563,9 @@ TEST_F(CxxLayer, SharedGeneratorsNeverHandOutAnUninitializedOne)
     ASSERT_EQ(ext->runTask(ext, VXALEA_TASK_SEED, &p, sizeof p), 0);
     {
         vxalea::shared_generators g(mod, 37); // makes the array, never initialized
-        std::error_code ec;
-        g.seed(5, ec);
-        EXPECT_EQ(ec, errc::not_seeded);
-        g.at(0, ec);
-        EXPECT_EQ(ec, errc::not_seeded);
+        std::error_code seeding, at;
+        g.seed(5, seeding), g.at(0, at);
+        EXPECT_TRUE(seeding == errc::not_seeded && at == errc::not_seeded) << seeding << " " << at;
         EXPECT_REFUSED(g.seed(5), errc::not_seeded, "");
         EXPECT_REFUSED(g[0], errc::not_seeded, "");
     }
@@ -632,8 +578,7 @@ TEST_F(CxxLayer, TheModuleServesOneLiveHostAtATime)
     std::error_code ec;
     vxalea::module refused(second, "vxalea", VXALEA_MODULE_DIR, ec);
     EXPECT_TRUE(!refused && has(second.last_error(), "already loaded into another live host")) << second.last_error();
-    vxalea::stream64 s(mod, pool, {.seed = 1}); // the first host's streams run on
-    s();
+    EXPECT_EQ(vxalea::stream64(mod, pool, {.seed = 5489})(), std::mt19937_64(5489)()); // the first host's run on
     { vxalea::module gone(std::move(mod)); } // unloaded from the first host
     vxalea::module accepted(second, "vxalea", VXALEA_MODULE_DIR);
     EXPECT_TRUE(accepted);

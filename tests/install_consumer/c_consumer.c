@@ -1,7 +1,7 @@
 /* A C program on the installed headers: a host, the module loaded from the
  * installation's own directory, a variate generator set up through the
- * module's exported zmrsrnd and drawn through its descriptor and sampler
- * table.  Prints "ok" on success. */
+ * module's exported zmrsrnd and drawn through its descriptor.  Prints "ok"
+ * on success. */
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -23,13 +23,8 @@ int main(void)
     q->UserMethod = method;
     q->Seed = 5489;
     int rc = setup && setup(q) == 0 && q->Functions->zrng_uint64(q->Blob) == 14514284786278117030ull ? 0 : 1;
-    const char* what = rc ? "wrong first output" : "ok";
-    if (!rc && !vxalea_is_missing(q->GetOneVariateTRIANGLE(q, 1.5))) {
-        rc = 1;
-        what = "a rejected parameter did not give the missing value";
-    }
     free(q);
     vxhost_destroy(host);
-    puts(what);
+    puts(rc ? "wrong first output" : "ok");
     return rc;
 }

@@ -1,4 +1,5 @@
 """The package gives the tool's numbers bit for bit, however draws are split."""
+import functools
 import json
 import math
 import subprocess
@@ -28,47 +29,36 @@ N = 60
 
 
 def drawn_in_pieces(stream, name, args, **shift):
-    draw = getattr(stream, name)
-    parts = [np.array([draw(*args, **shift)]), draw(*args, size=np.int64(2), **shift), draw(*args, size=(1, 3), **shift).ravel()]
+    draw = functools.partial(getattr(stream, name), *args, **shift)
     out = np.empty(7)
-    assert draw(*args, out=out, **shift) is out
-    parts += [out, np.array([draw(*args, **shift)])]
-    parts.append(draw(*args, size=N - sum(len(p) for p in parts), **shift))
-    return np.concatenate(parts)
+    parts = [[draw()], draw(size=np.int64(2)), draw(size=(1, 3)).ravel(), draw(out=out), [draw()]]
+    assert parts[3] is out
+    return np.concatenate(parts + [draw(size=N - sum(map(len, parts)))])
 
 
 def words(name, args):
     return ("--table", ",".join(map(str, args[0]))) if name == "table" else args
 
 
-@pytest.mark.parametrize("name, args, method, seed, key, thread", [r + (0, 0)[len(r) - 4:] for r in DISTRIBUTIONS])
-def test_every_distribution(tool, name, args, method, seed, key, thread):
-    expected = tool.words("draw", name, *words(name, args), *tool.stream_args(method, seed, key, thread), "-n", N)
-    got = drawn_in_pieces(vxalea.Stream(method, seed=seed, key=key, thread=thread), name, args)
-    np.testing.assert_array_equal(got.view(np.uint64), expected)
+# name, Python arguments, loc and scale: on MT64 seed 41
+SHIFTED = [("normal", (), dict(loc=1.5, scale=2.0)), ("lognormal", (), dict(loc=0.5, scale=0.25)),
+           ("gamma", (2.5,), dict(loc=-1.0, scale=3.0)), ("weibull", (1.5, 2.0), dict(loc=4.0)),
+           ("triangle", (0.3,), dict(scale=10.0))]
+ROWS = [r + (0, 0)[len(r) - 4:] + ({},) for r in DISTRIBUTIONS] + [(n, a, "MT64", 41, 0, 0, sh) for n, a, sh in SHIFTED]
 
 
-# name, Python arguments, loc, scale (None: left out)
-SHIFTED = [("normal", (), 1.5, 2.0), ("lognormal", (), 0.5, 0.25), ("gamma", (2.5,), -1.0, 3.0),
-           ("weibull", (1.5, 2.0), 4.0, None), ("triangle", (0.3,), None, 10.0)]
-
-
-@pytest.mark.parametrize("name, args, loc, scale", SHIFTED)
-def test_location_and_scale(tool, name, args, loc, scale):
-    # loc + scale * x; the lognormal is exp(loc + scale * z)
-    shift = {k: v for k, v in (("loc", loc), ("scale", scale)) if v is not None}
-    got = drawn_in_pieces(vxalea.Stream("MT64", seed=41), name, args, **shift)
-    stream = tool.stream_args("MT64", 41)
-    l, s = shift.get("loc", 0.0), shift.get("scale", 1.0)
-    if name == "lognormal":
-        z = tool.words("draw", "normal", *stream, "-n", N).view(np.float64)
-        expected = np.array([math.exp(l + s * v) for v in z])
-    else:
-        expected = l + s * tool.words("draw", name, *words(name, args), *stream, "-n", N).view(np.float64)
-    np.testing.assert_array_equal(got.view(np.uint64), expected.view(np.uint64))
+@pytest.mark.parametrize("name, args, method, seed, key, thread, shift", ROWS)
+def test_every_distribution(tool, name, args, method, seed, key, thread, shift):
+    stream = tool.stream_args(method, seed, key, thread)
     options = [w for k, v in shift.items() for w in ("--" + k, v)]
-    direct = tool.words("draw", name, *words(name, args), *options, *stream, "-n", N)
-    np.testing.assert_array_equal(got.view(np.uint64), direct)
+    expected = tool.words("draw", name, *words(name, args), *options, *stream, "-n", N)
+    got = drawn_in_pieces(vxalea.Stream(method, seed=seed, key=key, thread=thread), name, args, **shift)
+    np.testing.assert_array_equal(got.view(np.uint64), expected)
+    if shift:  # loc + scale * x; the lognormal is exp(loc + scale * z)
+        l, s = shift.get("loc", 0.0), shift.get("scale", 1.0)
+        x = tool.words("draw", "normal" if name == "lognormal" else name, *args, *stream, "-n", N).view(np.float64)
+        formula = np.array([math.exp(l + s * v) for v in x]) if name == "lognormal" else l + s * x
+        np.testing.assert_array_equal(got.view(np.uint64), formula.view(np.uint64))
 
 
 AVAILABLE = [m["name"] for m in vxalea.methods() if m["available"]]
@@ -82,17 +72,12 @@ def test_raw_outputs(tool, method):
     assert s.raw(size=1).dtype == (np.uint64 if s.bits > 32 else np.uint32)
     np.testing.assert_array_equal(got.astype(np.uint64), expected)
     if method in ("MT32", "FRY4X64"):  # at the other width
-        width = 96 - s.bits
-        expected = tool.words("raw", *tool.stream_args(method, 5), "--width", width, "-n", 10)
-        got = vxalea.Stream(method, seed=5).raw(10, width=width)
-        np.testing.assert_array_equal(got.astype(np.uint64), expected)
+        expected = tool.words("raw", *tool.stream_args(method, 5), "--width", 96 - s.bits, "-n", 10)
+        np.testing.assert_array_equal(vxalea.Stream(method, seed=5).raw(10, width=96 - s.bits), expected)
 
 
-CONVERSIONS = ["open", "fast", "crude", "infinite"] + [
-    f"{bits}_{ends}"
-    for bits in (32, 53, 64)
-    for ends in ("closed_open", "open_open", "open_closed", "closed_closed")
-] + ["32_reject_zero", "53_reject_zero", "64_reject_zero_one"]
+CONVERSIONS = ["open", "fast", "crude", "infinite", "32_reject_zero", "53_reject_zero", "64_reject_zero_one"] + [
+    f"{bits}_{ends}" for bits in (32, 53, 64) for ends in ("closed_open", "open_open", "open_closed", "closed_closed")]
 
 
 @pytest.mark.parametrize("method", ["MT64", "MTHYBRID"])

@@ -1,6 +1,6 @@
 """A stream or bit generator shared by threads hands each call a run of its
 sequence of its own: the calls are serialised, none is torn or lost."""
-import threading
+from concurrent.futures import ThreadPoolExecutor
 
 import numpy as np
 import pytest
@@ -20,17 +20,9 @@ CASES = [
 
 @pytest.mark.parametrize("make, draw, whole", CASES)
 def test_calls_are_serialised(make, draw, whole):
-    shared, chunks = make(), []
-
-    def work():
-        for _ in range(CALLS):
-            chunks.append(draw(shared))
-
-    threads = [threading.Thread(target=work) for _ in range(THREADS)]
-    for t in threads:
-        t.start()
-    for t in threads:
-        t.join()
+    shared = make()
+    with ThreadPoolExecutor(THREADS) as pool:
+        chunks = list(pool.map(lambda _: draw(shared), range(THREADS * CALLS)))
     reference = whole(vxalea.Stream("MT64", seed=8))
     where = {v: i for i, v in enumerate(reference.tolist())}
     starts = []
