@@ -265,6 +265,17 @@ TEST(BlockBuffersRejections, RejectedWordsAndAttemptsCountAsOneAtATime)
         // into the band where both methods reject: deviates, then a run of
         // rejections begun inside a block that ends in the missing value.
         {"SUBKEY64", static_cast<uint64_t>(0.14648661 * 0x1p64), 18446744073710ull, attempts, 100},
+        // Key 1 from a small even x: x - 1 uniforms near 0, then the words
+        // about 0 and 2^64 that the conversion rejects, each uniform the
+        // 99th of them (a sweep down (0, 1) whose polar attempts x / 2 - 5
+        // to x / 2 - 2 are accepted), then 1 - 2^-53 for ever.  Those four
+        // lie in the block of 128 attempts where the run begun in block 0
+        // reaches the bound: one rejection short of it, at it, and five
+        // rejections past it; the rejections after them run on into later
+        // blocks, counted from the last accepted point.
+        {"SUBKEY64", 1998, 1, attempts, 300},
+        {"SUBKEY64", 2000, 1, attempts, 300},
+        {"SUBKEY64", 2010, 1, attempts, 300},
     };
     for (const Case& c : cases) {
         auto make = [&c] {
