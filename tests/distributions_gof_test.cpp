@@ -64,6 +64,8 @@ struct GofCase {
     int64_t first = 0, last = 0;
 };
 
+void PrintTo(const GofCase& c, std::ostream* os) { *os << c.name; }
+
 template <class Dist>
 GofCase continuous(std::string name, std::function<double(MRandPtr)> draw, Dist dist, double lo = 0.0,
                    double hi = INFINITY)
