@@ -13,13 +13,13 @@
 // once: a fault that loops fails fast instead of hanging.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
+#include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -75,6 +75,13 @@ const std::vector<Sampler>& samplers()
     return all;
 }
 
+const Sampler& sampler(const std::string& name)
+{
+    for (const Sampler& s : samplers())
+        if (s.name == name) return s;
+    throw std::invalid_argument(name);
+}
+
 const int64_t kLengths[] = {16, 15, 17, 255, 256, 1001, 4099};
 
 // The twin's rangen: the engine's, counted against a bound no regime comes
@@ -117,6 +124,16 @@ std::unique_ptr<MERSENNE_RAND> installed(void (*install)(zrngptr, uint64_t), boo
     return q;
 }
 
+// A stream set up by method name.
+std::unique_ptr<MERSENNE_RAND> named(const char* method, double seed)
+{
+    auto q = std::make_unique<MERSENNE_RAND>();
+    q->UserMethod = const_cast<char*>(method);
+    q->UserSeed = seed;
+    zmrsrnd(q.get());
+    return q;
+}
+
 std::string engineName(const Engine& e) { return std::string(e.method) + (e.crude ? "_crude" : ""); }
 
 class BlockBuffers : public vxtest::HostFixture, public ::testing::WithParamInterface<Engine> {
@@ -141,15 +158,20 @@ void expectSameStreams(MRandPtr a, MRandPtr b, const std::string& what)
 {
     ASSERT_EQ(a->BlobSize, b->BlobSize);
     EXPECT_EQ(std::memcmp(a->Blob, b->Blob, a->BlobSize), 0) << what << ": engine state";
-    EXPECT_EQ(std::memcmp(&a->gam, &b->gam, sizeof a->gam), 0) << what << ": gamma set-up";
-    EXPECT_EQ(std::memcmp(&a->bet, &b->bet, sizeof a->bet), 0) << what << ": beta set-up";
-    EXPECT_EQ(bitsOf(a->bin.psave), bitsOf(b->bin.psave)) << what;
-    EXPECT_EQ(bitsOf(a->bin.omega), bitsOf(b->bin.omega)) << what;
-    EXPECT_EQ(a->bin.nsave, b->bin.nsave) << what;
-    EXPECT_EQ(bitsOf(a->poi.lambdasave), bitsOf(b->poi.lambdasave)) << what;
-    EXPECT_EQ(bitsOf(a->poi.qm), bitsOf(b->poi.qm)) << what;
-    EXPECT_EQ(a->nor.HaveOne, b->nor.HaveOne) << what;
-    EXPECT_EQ(bitsOf(a->nor.storedVariate), bitsOf(b->nor.storedVariate)) << what;
+    vxtest::expectSameRecords(*a, *b, what);
+}
+
+// A buffer of n from byBuffer equals n calls on byOne, and so do the
+// streams after them.
+void expectBufferAsOneAtATime(MRandPtr byBuffer, MRandPtr byOne, const Sampler& s, size_t n, const std::string& what)
+{
+    std::vector<double> buf(n, -1.0);
+    byBuffer->VBuffer = buf.data();
+    byBuffer->NBuffer = static_cast<int64_t>(n);
+    gDraws = 0;
+    ASSERT_EQ(s.fill(byBuffer), 0) << what;
+    for (size_t i = 0; i < n; ++i) ASSERT_EQ(bitsOf(buf[i]), bitsOf(s.one(byOne))) << what << " #" << i;
+    expectSameStreams(byBuffer, byOne, what);
 }
 
 TEST_P(BlockBuffers, EqualOneAtATime)
@@ -162,16 +184,7 @@ TEST_P(BlockBuffers, EqualOneAtATime)
         GetOneVariateNORMAL(byBuffer.get());
         GetOneVariateNORMAL(byOne.get());
         for (int64_t n : kLengths) {
-            std::vector<double> want(static_cast<size_t>(n));
-            gDraws = 0;
-            for (double& x : want) x = s.one(byOne.get());
-            std::vector<double> buf(static_cast<size_t>(n), -1.0);
-            byBuffer->VBuffer = buf.data();
-            byBuffer->NBuffer = n;
-            ASSERT_EQ(s.fill(byBuffer.get()), 0) << s.name;
-            for (size_t i = 0; i < want.size(); ++i)
-                ASSERT_EQ(bitsOf(buf[i]), bitsOf(want[i])) << s.name << " length " << n << " #" << i;
-            expectSameStreams(byBuffer.get(), byOne.get(), s.name + " length " + std::to_string(n));
+            expectBufferAsOneAtATime(byBuffer.get(), byOne.get(), s, n, s.name + " length " + std::to_string(n));
             if (::testing::Test::HasFailure()) return;
         }
         // No buffer, or no room: status 1, nothing drawn.
@@ -205,15 +218,7 @@ TEST_P(BlockBuffers, BufferOverTheEngineStateKeepsTheElementOrder)
 // written, element by element, as one-at-a-time calls writing there see it.
 TEST(BlockBuffersTable, TableInsideTheBufferIsReadAsItIsOverwritten)
 {
-    auto make = [] {
-        auto q = std::make_unique<MERSENNE_RAND>();
-        q->UserMethod = const_cast<char*>("MT64");
-        q->UserSeed = 99;
-        zmrsrnd(q.get());
-        return q;
-    };
-    auto byBuffer = make();
-    auto byOne = make();
+    auto byBuffer = named("MT64", 99), byOne = named("MT64", 99);
     std::vector<double> a(64, 0.25), b(64, 0.25);
     byBuffer->VBuffer = a.data();
     byBuffer->NBuffer = 64;
@@ -265,13 +270,21 @@ TEST(BlockBuffersRejections, RejectedWordsAndAttemptsCountAsOneAtATime)
         // into the band where both methods reject: deviates, then a run of
         // rejections begun inside a block that ends in the missing value.
         {"SUBKEY64", static_cast<uint64_t>(0.14648661 * 0x1p64), 18446744073710ull, attempts, 100},
+        // Key 1 from a small even x: x - 1 uniforms near 0, then the words
+        // about 0 and 2^64 that the conversion rejects, each uniform the
+        // 99th of them (a sweep down (0, 1) whose polar attempts x / 2 - 5
+        // to x / 2 - 2 are accepted), then 1 - 2^-53 for ever.  Those four
+        // lie in the block of 128 attempts where the run begun in block 0
+        // reaches the bound: one rejection short of it, at it, and five
+        // rejections past it; the rejections after them run on into later
+        // blocks, counted from the last accepted point.
+        {"SUBKEY64", 1998, 1, attempts, 300},
+        {"SUBKEY64", 2000, 1, attempts, 300},
+        {"SUBKEY64", 2010, 1, attempts, 300},
     };
     for (const Case& c : cases) {
         auto make = [&c] {
-            auto q = std::make_unique<MERSENNE_RAND>();
-            q->UserMethod = const_cast<char*>(c.method);
-            q->Seed = 1;
-            zmrsrnd(q.get());
+            auto q = named(c.method, 1);
             // The engine's own entries: x and key exactly as given.
             uint8_t x[8];
             std::memcpy(x, &c.seed, 8);
@@ -279,60 +292,31 @@ TEST(BlockBuffersRejections, RejectedWordsAndAttemptsCountAsOneAtATime)
             q->rng.zrng_key_64(q->Blob, c.key);
             return q;
         };
-        const std::string what = std::string(c.method) + " seed " + std::to_string(c.seed);
-        for (const Sampler& s : samplers()) {
-            if (std::find(c.samplers.begin(), c.samplers.end(), s.name) == c.samplers.end()) continue;
-            auto byBuffer = make();
-            auto byOne = make();
-            std::vector<double> buf(c.length);
-            byBuffer->VBuffer = buf.data();
-            byBuffer->NBuffer = static_cast<int64_t>(buf.size());
-            ASSERT_EQ(s.fill(byBuffer.get()), 0);
-            for (size_t i = 0; i < buf.size(); ++i)
-                ASSERT_EQ(bitsOf(buf[i]), bitsOf(s.one(byOne.get()))) << what << " " << s.name << " #" << i;
-            expectSameStreams(byBuffer.get(), byOne.get(), what + " " + s.name);
-        }
+        for (const std::string& name : c.samplers)
+            expectBufferAsOneAtATime(make().get(), make().get(), sampler(name), c.length,
+                                     std::string(c.method) + " seed " + std::to_string(c.seed) + " " + name);
     }
 }
 
 // A Twister word that tempers to 0 is skipped: a run of words holding one is
-// made again word by word, one draw per uniform as one at a time.
-TEST(BlockBuffersZeroWord, SkippedInsideARunAsOneAtATime)
+// made again word by word, one draw per uniform as one at a time.  RDRAND's
+// placeholder step is stuck at 0, so each uniform is the bounded rejection
+// loop's last resort, made as many times as one call makes it.
+TEST(BlockBuffersZeroWords, SkippedOrTakenAtTheBoundAsOneAtATime)
 {
     for (const char* method : {"MT32", "MT1998"}) {
         auto make = [method] {
-            auto q = std::make_unique<MERSENNE_RAND>();
-            q->UserMethod = const_cast<char*>(method);
-            q->UserSeed = 5;
-            zmrsrnd(q.get());
+            auto q = named(method, 5);
             GetOneVariateUNIFORM(q.get()); // the block is made; the next word read is word 1
             std::vector<uint32_t> words(624);
             for (uint32_t i = 0; i < 624; ++i) words[i] = i == 7 || i == 300 ? 0 : 0x9E3779B9u * (i + 1);
             q->rng.zrng_state(q->Blob, reinterpret_cast<uint8_t*>(words.data()), 2496, 0);
             return q;
         };
-        auto byBuffer = make(), byOne = make();
-        std::vector<double> buf(1000);
-        byBuffer->VBuffer = buf.data();
-        byBuffer->NBuffer = 1000;
-        ASSERT_EQ(FillTheBufferUNIFORM(byBuffer.get()), 0);
-        for (size_t i = 0; i < buf.size(); ++i)
-            ASSERT_EQ(bitsOf(buf[i]), bitsOf(GetOneVariateUNIFORM(byOne.get()))) << method << " #" << i;
-        expectSameStreams(byBuffer.get(), byOne.get(), method);
+        expectBufferAsOneAtATime(make().get(), make().get(), sampler("UNIFORM"), 1000, method);
     }
-}
-
-// RDRAND's placeholder step is stuck at 0, so each uniform is the bounded
-// rejection loop's last resort, made as many times as one call makes it.
-TEST(BlockBuffersRdrand, EqualOneAtATime)
-{
-    auto byBuffer = installed(zrnfRDRAND, false);
-    auto byOne = installed(zrnfRDRAND, false);
-    std::vector<double> buf(20);
-    byBuffer->VBuffer = buf.data();
-    byBuffer->NBuffer = 20;
-    ASSERT_EQ(FillTheBufferEXPONENTIAL(byBuffer.get()), 0);
-    for (double x : buf) EXPECT_EQ(bitsOf(x), bitsOf(GetOneVariateEXPONENTIAL(byOne.get())));
+    expectBufferAsOneAtATime(installed(zrnfRDRAND, false).get(), installed(zrnfRDRAND, false).get(),
+                             sampler("EXPONENTIAL"), 20, "RDRAND");
 }
 
 } // namespace

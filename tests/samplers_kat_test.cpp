@@ -3,11 +3,11 @@
 // written u=a:b:... is a scripted one that hands out those uniforms first
 // (then std::mt19937_64 from the seed; v*n is v n times): hand-picked
 // uniforms reach the paths a seeded stream rarely takes, rejections,
-// boundaries and the attempt bounds.  The rows
-// were taken once from the module and reviewed, so a change of values is a
-// change of this data file, seen in review.  To add a row, write its first
-// five columns and run this program with VXALEA_KAT_WRITE=<path> set: it
-// writes the file with every row's values as the module now makes them.
+// boundaries and the attempt bounds.  The rows were taken once from the
+// module and reviewed, so a change of values is a change of this data file,
+// seen in review.  To add a row, write its first five columns and run this
+// program with VXALEA_KAT_WRITE=<path> set: it writes the file with every
+// row's values as the module now makes them.
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -32,32 +32,19 @@ using Draw = std::function<double(MRandPtr, const Params&)>;
 
 double gTable[16];
 
+#define VX_KAT_DRAW(DIST, ...) \
+    {#DIST, [](MRandPtr q, [[maybe_unused]] const Params& p) { return GetOneVariate##DIST(q __VA_OPT__(, ) __VA_ARGS__); }}
+
 const std::map<std::string, Draw>& samplers()
 {
     static const std::map<std::string, Draw> all = {
-        {"UNIFORM", [](MRandPtr q, const Params&) { return GetOneVariateUNIFORM(q); }},
-        {"NORMAL", [](MRandPtr q, const Params&) { return GetOneVariateNORMAL(q); }},
-        {"LOGNORMAL", [](MRandPtr q, const Params&) { return GetOneVariateLOGNORMAL(q); }},
-        {"EXPONENTIAL", [](MRandPtr q, const Params&) { return GetOneVariateEXPONENTIAL(q); }},
-        {"CAUCHY", [](MRandPtr q, const Params&) { return GetOneVariateCAUCHY(q); }},
-        {"WEIBULL", [](MRandPtr q, const Params& p) { return GetOneVariateWEIBULL(q, p[0], p[1]); }},
-        {"TRIANGLE", [](MRandPtr q, const Params& p) { return GetOneVariateTRIANGLE(q, p[0]); }},
-        {"BERNOULLI", [](MRandPtr q, const Params& p) { return GetOneVariateBERNOULLI(q, p[0]); }},
-        {"GAMMA", [](MRandPtr q, const Params& p) { return GetOneVariateGAMMA(q, p[0]); }},
-        {"ERLANG", [](MRandPtr q, const Params& p) { return GetOneVariateERLANG(q, static_cast<int32_t>(p[0])); }},
-        {"CHISQUARE", [](MRandPtr q, const Params& p) { return GetOneVariateCHISQUARE(q, p[0]); }},
-        {"BETA", [](MRandPtr q, const Params& p) { return GetOneVariateBETA(q, p[0], p[1]); }},
-        {"F", [](MRandPtr q, const Params& p) { return GetOneVariateF(q, p[0], p[1]); }},
-        {"T", [](MRandPtr q, const Params& p) { return GetOneVariateT(q, p[0]); }},
-        {"BINOMIAL", [](MRandPtr q, const Params& p) { return GetOneVariateBINOMIAL(q, static_cast<long>(p[0]), p[1]); }},
-        {"POISSON", [](MRandPtr q, const Params& p) { return GetOneVariatePOISSON(q, p[0]); }},
-        {"NEGBINOMIAL", [](MRandPtr q, const Params& p) { return GetOneVariateNEGBINOMIAL(q, p[0], p[1]); }},
-        {"GEOMETRIC", [](MRandPtr q, const Params& p) { return GetOneVariateGEOMETRIC(q, p[0]); }},
-        {"HYPERGEOMETRIC",
-         [](MRandPtr q, const Params& p) {
-             return GetOneVariateHYPERGEOMETRIC(q, static_cast<long>(p[0]), static_cast<long>(p[1]),
-                                                static_cast<long>(p[2]));
-         }},
+        VX_KAT_DRAW(UNIFORM), VX_KAT_DRAW(NORMAL), VX_KAT_DRAW(LOGNORMAL), VX_KAT_DRAW(EXPONENTIAL),
+        VX_KAT_DRAW(CAUCHY), VX_KAT_DRAW(WEIBULL, p[0], p[1]), VX_KAT_DRAW(TRIANGLE, p[0]),
+        VX_KAT_DRAW(BERNOULLI, p[0]), VX_KAT_DRAW(GAMMA, p[0]), VX_KAT_DRAW(ERLANG, static_cast<int32_t>(p[0])),
+        VX_KAT_DRAW(CHISQUARE, p[0]), VX_KAT_DRAW(BETA, p[0], p[1]), VX_KAT_DRAW(F, p[0], p[1]), VX_KAT_DRAW(T, p[0]),
+        VX_KAT_DRAW(BINOMIAL, static_cast<long>(p[0]), p[1]), VX_KAT_DRAW(POISSON, p[0]),
+        VX_KAT_DRAW(NEGBINOMIAL, p[0], p[1]), VX_KAT_DRAW(GEOMETRIC, p[0]),
+        VX_KAT_DRAW(HYPERGEOMETRIC, static_cast<long>(p[0]), static_cast<long>(p[1]), static_cast<long>(p[2])),
         {"TABLE",
          [](MRandPtr q, const Params& p) {
              for (size_t i = 0; i < p.size() && i < 16; ++i) gTable[i] = p[i];
