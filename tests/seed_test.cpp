@@ -92,10 +92,15 @@ TEST_F(SeedTest, DebugSeedOverridesOnlyTheEngineSources)
     EXPECT_NE(zrngt32(), 42u);
 
     // (Engines asked for a seed of 0 take it from the override: descriptor_values_test.)
-    // Saturating conversions: a huge value, a negative one (ignored).
-    setDouble("vxbug.RNGSEED", 1e30);
-    EXPECT_EQ(zrngi64(), UINT64_MAX);
-    EXPECT_EQ(zrngi31(), -1);
+    // Saturating conversions, from the exact powers of two up (a cast there
+    // would be undefined), then a negative value (ignored).
+    for (double big : {0x1p32, 0x1p64, 1e30}) {
+        setDouble("vxbug.RNGSEED", big);
+        EXPECT_EQ(zrngi31(), -1) << big;
+        EXPECT_EQ(zrngi64(), big < 0x1p64 ? 4294967296u : UINT64_MAX) << big;
+    }
+    setDouble("vxbug.RNGSEED", 0x1p64 - 0x1p11);
+    EXPECT_EQ(zrngi64(), 18446744073709549568u);
     setDouble("vxbug.RNGSEED", -5.0);
     EXPECT_LT(zrngi64(), 1ull << 53);
     EXPECT_GE(zrngi31(), 0);

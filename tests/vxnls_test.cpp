@@ -208,6 +208,18 @@ TEST_F(Nls, GettersPickTheServerTheSessionOrTheModuleTextPipelines)
     EXPECT_EQ(zSessToVXChar(), r->fromCompiler);
     EXPECT_EQ(zSessFromVXChar(), r->toCompiler);
     EXPECT_EQ(made(), 2u);
+    /* Nor module-text pipelines: the 8-bit registry reader encodes UTF-8
+     * itself, one to four bytes a character, and never splits one. */
+    VXNLSPipelineh toCompiler = r->toCompiler;
+    r->toCompiler = nullptr;
+    VXChar text[] = {0xE9, 0x20AC, 0x1F600, 'x', 0x110000, 0};
+    VxText name("T");
+    ASSERT_EQ(vxnrtset(name, 0, text, 0), 0);
+    char narrow[16];
+    std::string got;
+    for (int capacity : {3, 9, 10, 12}) got += std::to_string(vxnrcget(name, 0, narrow, capacity)) + ":" + narrow + " ";
+    EXPECT_EQ(got, "2:\u00E9 5:\u00E9\u20AC 9:\u00E9\u20AC\U0001F600 11:\u00E9\u20AC\U0001F600x? ");
+    r->toCompiler = toCompiler;
     vxhost_nls_detach(host(), 0);
     VXNLSPipelineh utf8 = zSessToVXChar();
     EXPECT_NE(utf8, r->fromCompiler);
