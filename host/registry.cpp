@@ -209,8 +209,9 @@ void registryInit(Host* host)
 
 using namespace vxh;
 
-/* The UTF-8 functions go through the handle's own operations, so a forced
- * registry failure applies to them as it does to the module; only the
+/* The UTF-8 functions call the host's registry operations (not whatever a
+ * test has swapped into the handle), so a forced registry failure applies
+ * to them as it does to the module; only the
  * read-back helpers (exists, kind, get_text, count) look at the entries
  * directly, so that tests can inspect a registry they made fail. */
 extern "C" {
