@@ -398,6 +398,11 @@ TEST_F(CxxLayer, StateImportIsTheEnginesAndDumpsGoToTheJournal)
     EXPECT_EQ(b.import_state(std::span(saved).first(12)), 4);
     std::error_code ec;
     EXPECT_TRUE(b.import_state({}, 0, ec) == 0 && !ec);
+    // An engine without an import refuses the bytes and keeps its state.
+    vxalea::stream64 g(mod, pool, {.method = "XORGENS", .seed = 7}), h(mod, pool, {.method = "XORGENS", .seed = 7});
+    EXPECT_TRUE(g.import_state(saved, 0, ec) == 0 && ec.value() == VX_STATUS_UNSUPPORTED);
+    EXPECT_THROW(g.import_state(saved), vxalea::error);
+    for (int i = 0; i < 100; ++i) ASSERT_EQ(g(), h());
 
     vxalea::stream64 c(mod, pool, {.method = "MT64", .seed = 5489});
     host.clear_journal();
