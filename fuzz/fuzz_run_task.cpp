@@ -57,14 +57,15 @@ bool reservedIntact(const vxaleaTaskParms* b)
 }
 
 /* Element i after a seed: MT64 seeded with base + i (32-bit wrap), and its
- * first uniform that of a stream seeded alone the same way.  A seed of 0
- * takes the clock, so that element is only checked to be usable. */
+ * first uniform that of a stream seeded alone the same way.  A seed of 0,
+ * or one that base + i wrapped below it, takes the clock, so that element
+ * is only checked to be usable. */
 void checkSeeded(MRandPtr element, int32_t seed)
 {
     trap(element->rangen == nullptr || element->UserSeed != static_cast<double>(seed));
     const double u = GetOneVariateUNIFORM(element);
     trap(!(u > 0.0 && u < 1.0));
-    if (seed == 0) return;
+    if (seed <= 0) return;
     static MERSENNE_RAND alone;
     std::memset(static_cast<void*>(&alone), 0, sizeof alone);
     alone.UserMethod = const_cast<char*>("MT64");
