@@ -77,12 +77,11 @@ double fromMode(double u, const ZRANPOI& s)
     if (u <= s.qm) {
         for (;;) {
             cum = cum - term;
-            /* Only a uniform of exactly 0 reaches x = 0 here without
-             * stopping (m = 0, lambda = 0): the count stays at 0 rather
-             * than stepping below the support. */
+            /* x = 0 is the bottom of the support.  Tested before the step
+             * rather than after it, so that m = 0 (lambda = 0) with a
+             * uniform of exactly 0 stays at 0 instead of stepping below. */
             if (u > cum || !(x > 0.0)) break;
             x = x - 1.0;
-            if (!(x > 0.0)) break;
             term = term * (x + 1.0) / m;
         }
     } else {
