@@ -12,6 +12,7 @@
 
 #include "ext/vxalea.h"
 #include "fuzz_host.h"
+#include "fuzz_input.h"
 #include "host/vxhost_api.h"
 #include "mk/vxbind.h"
 #include "subs/zmrsmissing.h"
@@ -38,16 +39,6 @@ struct Model {
     int64_t callers = 0;
     bool initialized = false;
 };
-
-uint32_t take32(const uint8_t*& p, size_t& n)
-{
-    uint32_t v = 0;
-    const size_t k = n < sizeof v ? n : sizeof v;
-    std::memcpy(&v, p, k);
-    p += k;
-    n -= k;
-    return v;
-}
 
 bool reservedIntact(const vxaleaTaskParms* b)
 {
@@ -105,12 +96,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         vxaleaTaskParms* b = blocks[op % kCallers].get();
         const int32_t task = static_cast<int32_t>((op >> 2) % 5); /* 0 and 4 are no task */
         if (task == VXALEA_TASK_ATTACH) {
-            int32_t n = static_cast<int32_t>(take32(data, size));
+            int32_t n = static_cast<int32_t>(take<uint32_t>(data, size));
             if (n > kMostGenerators) n = 1 + n % kMostGenerators;
             b->nGenerators = n;
         } else if (task == VXALEA_TASK_SEED) {
-            b->seedWanted = static_cast<int32_t>(take32(data, size));
-            b->status = take32(data, size) & 0x1A;
+            b->seedWanted = static_cast<int32_t>(take<uint32_t>(data, size));
+            b->status = take<uint32_t>(data, size) & 0x1A;
         }
         const vxaleaTaskParms before = *b;
         const VXStatus s = ext->runTask(ext, task, b, sizeof *b);

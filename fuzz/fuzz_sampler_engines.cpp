@@ -23,6 +23,7 @@
 
 #include "fuzz_distributions.h"
 #include "fuzz_host.h"
+#include "fuzz_input.h"
 #include "host/vxhost_api.h"
 #include "subs/engines/zrnglist.h"
 #include "subs/zmrsmissing.h"
@@ -53,12 +54,7 @@ public:
     template <class T>
     T raw()
     {
-        T v{};
-        const size_t k = n_ < sizeof v ? n_ : sizeof v;
-        std::memcpy(&v, p_, k);
-        p_ += k;
-        n_ -= k;
-        return v;
+        return take<T>(p_, n_);
     }
     uint8_t byte() { return raw<uint8_t>(); }
     double real()

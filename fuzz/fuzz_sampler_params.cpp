@@ -6,6 +6,7 @@
 
 #include "fuzz_distributions.h"
 #include "fuzz_host.h"
+#include "fuzz_input.h"
 #include "subs/zrand.h"
 
 namespace {
@@ -26,16 +27,6 @@ MERSENNE_RAND* stream()
     return &q;
 }
 
-template <class T>
-T take(const uint8_t*& p, size_t& n)
-{
-    T v{};
-    const size_t k = n < sizeof v ? n : sizeof v;
-    std::memcpy(&v, p, k);
-    p += k;
-    n -= k;
-    return v;
-}
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
