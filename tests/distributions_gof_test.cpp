@@ -43,6 +43,7 @@
 #include <vector>
 
 #include "subs/zrand.h"
+#include "support/chi_square_bins.h"
 #include "support/scripted_stream.h"
 
 namespace {
@@ -240,40 +241,16 @@ void chiSquare(const GofCase& c, const std::vector<double>& x)
         else
             counts[static_cast<int64_t>(v)] += 1.0;
     }
-    const double n = static_cast<double>(x.size());
-    std::vector<double> expected, observed;
-    double e = 0.0, o = 0.0, mass = 0.0;
-    for (int64_t k = c.first; k <= c.last; ++k) {
-        const double p = c.pmf(k);
-        if (p == 0.0 && counts.count(k)) {
+    for (const auto& [k, count] : counts)
+        if (c.pmf(k) == 0.0) {
             ADD_FAILURE() << c.name << " gave the impossible value " << k;
             return;
         }
-        mass += p;
-        e += n * p;
-        o += counts.count(k) ? counts[k] : 0.0;
-        if (e >= 5.0) {
-            expected.push_back(e);
-            observed.push_back(o);
-            e = o = 0.0;
-        }
-    }
-    e += n * std::max(0.0, 1.0 - mass);
-    o += above;
-    if (expected.empty() || e >= 5.0) {
-        expected.push_back(e);
-        observed.push_back(o);
-    } else {
-        expected.back() += e;
-        observed.back() += o;
-    }
-    ASSERT_GE(expected.size(), 2u) << c.name;
-    double stat = 0.0;
-    for (size_t i = 0; i < expected.size(); ++i)
-        stat += (observed[i] - expected[i]) * (observed[i] - expected[i]) / expected[i];
-    const bm::chi_squared law(static_cast<double>(expected.size() - 1));
+    const ChiSquareBins bins = chiSquareBins(counts, above, static_cast<double>(x.size()), c.first, c.last, c.pmf);
+    ASSERT_GE(bins.expected.size(), 2u) << c.name;
+    const bm::chi_squared law(static_cast<double>(bins.expected.size() - 1));
     const double critical = bm::quantile(bm::complement(law, kFalseAlarm));
-    EXPECT_LT(stat, critical) << c.name << ": " << expected.size() << " bins";
+    EXPECT_LT(bins.statistic(), critical) << c.name << ": " << bins.expected.size() << " bins";
 }
 
 TEST_P(GoodnessOfFit, MatchesItsDistribution)

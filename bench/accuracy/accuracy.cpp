@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "subs/zrand.h"
+#include "tests/support/chi_square_bins.h"
 
 namespace {
 
@@ -58,33 +59,9 @@ double chiSquareP(const std::vector<double>& x, const std::function<double(int64
         if (!(v <= static_cast<double>(last))) above += 1.0;
         else counts[static_cast<int64_t>(v)] += 1.0;
     }
-    const double n = static_cast<double>(x.size());
-    std::vector<double> e, o;
-    double ce = 0.0, co = 0.0, mass = 0.0;
-    for (int64_t k = 0; k <= last; ++k) {
-        const double p = pmf(k);
-        mass += p;
-        ce += n * p;
-        co += counts.count(k) ? counts[k] : 0.0;
-        if (ce >= 5.0) {
-            e.push_back(ce);
-            o.push_back(co);
-            ce = co = 0.0;
-        }
-    }
-    ce += n * std::max(0.0, 1.0 - mass);
-    co += above;
-    if (e.empty() || ce >= 5.0) {
-        e.push_back(ce);
-        o.push_back(co);
-    } else {
-        e.back() += ce;
-        o.back() += co;
-    }
-    double stat = 0.0;
-    for (size_t i = 0; i < e.size(); ++i) stat += (o[i] - e[i]) * (o[i] - e[i]) / e[i];
-    if (e.size() < 2) return 1.0;
-    return bm::cdf(bm::complement(bm::chi_squared(static_cast<double>(e.size() - 1)), stat));
+    const ChiSquareBins bins = chiSquareBins(counts, above, static_cast<double>(x.size()), 0, last, pmf);
+    if (bins.expected.size() < 2) return 1.0;
+    return bm::cdf(bm::complement(bm::chi_squared(static_cast<double>(bins.expected.size() - 1)), bins.statistic()));
 }
 
 double fraction(const std::vector<double>& x, const std::function<bool(double)>& is)
